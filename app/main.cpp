@@ -1,0 +1,22 @@
+// Process entry: the start order of the program and its message loop.
+#include <windows.h>
+
+#include "app/program_state.h"
+#include "app/startup.h"
+#include "ui/main_window.h"
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    programState();  // the empty program-wide table comes first
+    registerAtExit(releaseProgramState);
+    startGdiplus();
+
+    if (!LoadMainWindow(instance, onMainWindowCreated)) failMainWindowLoad();
+
+    // Runs until the last program window is gone, which posts the quit.
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    endProgram(static_cast<int32_t>(message.wParam));
+}

@@ -1,0 +1,147 @@
+#include "app/settings.h"
+
+#include <windows.h>
+
+#include <vector>
+
+#include "app/program_state.h"
+
+namespace {
+
+constexpr DWORD kValueBufferChars = 10240;
+constexpr UINT kGbkCodePage = 936;
+constexpr wchar_t kSection[] = L"config";
+
+std::wstring_view skipLeadingControls(std::wstring_view text) {
+    size_t i = 0;
+    while (i < text.size() && text[i] >= 1 && text[i] <= 32) ++i;
+    return text.substr(i);
+}
+
+std::wstring channelKey(int channel) {
+    return L"v" + std::to_wstring(channel);
+}
+
+bool isGbkLeadByte(unsigned char c) {
+    return c >= 0x81 && c <= 0xFE;
+}
+
+// Full-width forms of the GBK code page become their ASCII forms, pair by pair.
+std::string fullWidthToAscii(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        if (!isGbkLeadByte(lead) || i + 1 == text.size()) {
+            out.push_back(text[i]);
+            continue;
+        }
+        const auto trail = static_cast<unsigned char>(text[i + 1]);
+        if (lead == 0xA3 && trail >= 0xA1 && trail <= 0xFE) {
+            out.push_back(static_cast<char>(trail & 0x7F));
+        } else if (lead == 0xA1 && trail == 0xA1) {
+            out.push_back(' ');
+        } else if (lead == 0xA1 && trail == 0xAB) {
+            out.push_back('~');
+        } else if (lead == 0xA1 && (trail == 0xEE || trail == 0xEF)) {
+            out.push_back('*');
+        } else {
+            out.push_back(text[i]);
+            out.push_back(text[i + 1]);
+        }
+        ++i;
+    }
+    return out;
+}
+
+bool isSpace(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+}  // namespace
+
+std::wstring buildSettingsPath() {
+    // The module path can exceed MAX_PATH; grow the buffer until it fits.
+    std::vector<wchar_t> buffer(MAX_PATH);
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(nullptr, buffer.data(),
+                                                static_cast<DWORD>(buffer.size()));
+        if (length == 0) break;
+        if (length < buffer.size()) {
+            std::wstring path(buffer.data(), length);
+            const size_t slash = path.find_last_of(L'\\');
+            path.erase(slash == std::wstring::npos ? 0 : slash);
+            return path + L"\\config.ini";
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+    return L"\\config.ini";
+}
+
+std::wstring readSetting(std::wstring_view path, std::wstring_view section,
+                         std::wstring_view key, std::wstring_view defaultText) {
+    const std::wstring file(skipLeadingControls(path));
+    const std::wstring sectionName(skipLeadingControls(section));
+    const std::wstring keyName(skipLeadingControls(key));
+    if (file.empty() || sectionName.empty() || keyName.empty()) return {};
+
+    std::vector<wchar_t> buffer(kValueBufferChars);
+    const std::wstring fallback(defaultText);
+    const DWORD length = GetPrivateProfileStringW(sectionName.c_str(), keyName.c_str(),
+                                                  fallback.c_str(), buffer.data(),
+                                                  kValueBufferChars, file.c_str());
+    return std::wstring(buffer.data(), length);
+}
+
+bool writeSetting(const std::wstring& path, const std::wstring& section,
+                  const std::wstring& key, const std::wstring& value) {
+    return WritePrivateProfileStringW(section.c_str(), key.c_str(), value.c_str(),
+                                      path.c_str()) != FALSE;
+}
+
+int32_t textToInteger(std::string_view gbkText) {
+    const std::string text = fullWidthToAscii(gbkText);
+    size_t i = 0;
+    while (i < text.size() && isSpace(text[i])) ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    // Unsigned arithmetic wraps modulo 2^32 without the undefined behaviour
+    // of a signed overflow; the bits are those of a wrapping 32-bit int.
+    uint32_t value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
+        value = value * 10u + static_cast<uint32_t>(text[i] - '0');
+    if (negative) value = 0u - value;
+    return static_cast<int32_t>(value);
+}
+
+int32_t textToInteger(std::wstring_view text) {
+    if (text.empty()) return 0;
+    const int wideLength = static_cast<int>(text.size());
+    const int size = WideCharToMultiByte(kGbkCodePage, 0, text.data(), wideLength,
+                                         nullptr, 0, nullptr, nullptr);
+    if (size <= 0) return 0;
+    std::string gbk(static_cast<size_t>(size), '\0');
+    WideCharToMultiByte(kGbkCodePage, 0, text.data(), wideLength, gbk.data(), size,
+                        nullptr, nullptr);
+    return textToInteger(std::string_view(gbk));
+}
+
+void loadVolumes() {
+    ProgramState& state = programState();
+    for (int channel = 1; channel <= kChannelCount; ++channel) {
+        state.volumes[channel - 1] = textToInteger(
+            readSetting(state.settingsPath, kSection, channelKey(channel), L"-1"));
+    }
+    // -1 stands for "nothing stored"; any other value stays as read.
+    for (int32_t& volume : state.volumes)
+        if (volume == -1) volume = kDefaultVolume;
+}
+
+void saveVolume(int channel, int32_t value) {
+    const bool written = writeSetting(programState().settingsPath, kSection,
+                                      channelKey(channel), std::to_wstring(value));
+    (void)written;  // a failed write changes nothing in memory and is not shown
+}

@@ -1,0 +1,43 @@
+// The settings file: config.ini beside the executable, section "config",
+// keys "v1" to "v6" holding the six channel volumes as decimal text.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+constexpr int kChannelCount = 6;
+constexpr int32_t kDefaultVolume = 100;
+
+// Directory of the running executable (no trailing backslash) + "\config.ini".
+std::wstring buildSettingsPath();
+
+// Reads one value of an INI file. Leading characters with codes 1 to 32 are
+// skipped in the path, the section and the key; if any is then empty, the
+// result is empty without reading. The platform returns the default for a
+// missing file, section or key, and trims blanks and one pair of quotes.
+std::wstring readSetting(std::wstring_view path, std::wstring_view section,
+                         std::wstring_view key, std::wstring_view defaultText);
+
+// Writes one value; creates the file and the section when missing, replaces
+// the key's line in place and leaves every other line alone.
+bool writeSetting(const std::wstring& path, const std::wstring& section,
+                  const std::wstring& key, const std::wstring& value);
+
+// Parses a decimal integer from text in the GBK code page: full-width digits,
+// signs and spaces count as their ASCII forms, leading white space is
+// skipped, one sign is taken, digits are read up to the first non-digit. No
+// digit gives 0. There is no overflow check: the value wraps modulo 2^32.
+int32_t textToInteger(std::string_view gbkText);
+
+// The same for a value read through the wide-character functions: it is
+// first brought to its code page 936 form.
+int32_t textToInteger(std::wstring_view text);
+
+// Fills the program's volumes from its settings path: keys "v1".."v6" read
+// with the default "-1", and every -1 replaced by the default volume 100.
+void loadVolumes();
+
+// Stores the volume of channel 1..6 under its key, as "%d" writes it. The
+// result of the write is deliberately not looked at: a failed write is silent.
+void saveVolume(int channel, int32_t value);

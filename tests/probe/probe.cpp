@@ -1,0 +1,207 @@
+// A console tool that looks at the windows of other processes in the same
+// Wine session and prints what it finds as JSON, one object per line:
+//
+//   probe windows                  top-level windows
+//   probe children HWND            child windows, in z-order from the top
+//   probe props HWND               window properties
+//   probe msgbox CAPTION           visible message boxes with that caption
+//   probe post HWND MSG WPARAM LPARAM
+//   probe press DIALOG BUTTON_ID   clicks a dialog button by its identifier
+//   probe foreground               the foreground window
+//
+// Handles and numbers are decimal or 0x-hex.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string utf8(const std::wstring& text) {
+    if (text.empty()) return {};
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                         nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(),
+                        size, nullptr, nullptr);
+    return out;
+}
+
+std::string quoted(const std::wstring& text) {
+    std::string out = "\"";
+    for (unsigned char c : utf8(text)) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += static_cast<char>(c);
+        } else if (c < 0x20) {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\u%04x", c);
+            out += escape;
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out + "\"";
+}
+
+std::wstring windowText(HWND window) {
+    wchar_t buffer[4096];
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutW(window, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(buffer),
+                             SMTO_ABORTIFHUNG, 2000, &length))
+        return {};
+    return std::wstring(buffer, length);
+}
+
+std::wstring className(HWND window) {
+    wchar_t buffer[256];
+    const int length = GetClassNameW(window, buffer, 256);
+    return std::wstring(buffer, length > 0 ? length : 0);
+}
+
+unsigned long long number(const wchar_t* text) {
+    return std::wcstoull(text, nullptr, 0);
+}
+
+HWND handle(const wchar_t* text) {
+    return reinterpret_cast<HWND>(static_cast<uintptr_t>(number(text)));
+}
+
+unsigned long long id(HWND window) {
+    return reinterpret_cast<uintptr_t>(window);
+}
+
+std::string rectJson(const RECT& r) {
+    char buffer[96];
+    std::snprintf(buffer, sizeof buffer, "[%ld,%ld,%ld,%ld]", r.left, r.top, r.right, r.bottom);
+    return buffer;
+}
+
+void printWindow(HWND window, const std::string& extra) {
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    RECT client{};
+    GetClientRect(window, &client);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    std::printf(
+        "{\"hwnd\":%llu,\"pid\":%lu,\"class\":%s,\"text\":%s,\"rect\":%s,\"client\":%s,"
+        "\"style\":%lu,\"exstyle\":%lu,\"visible\":%s,\"iconic\":%s,\"enabled\":%s,"
+        "\"owner\":%llu,\"parent\":%llu%s}\n",
+        id(window), pid, quoted(className(window)).c_str(), quoted(windowText(window)).c_str(),
+        rectJson(rect).c_str(), rectJson(client).c_str(),
+        static_cast<unsigned long>(GetWindowLongW(window, GWL_STYLE)),
+        static_cast<unsigned long>(GetWindowLongW(window, GWL_EXSTYLE)),
+        IsWindowVisible(window) ? "true" : "false", IsIconic(window) ? "true" : "false",
+        IsWindowEnabled(window) ? "true" : "false", id(GetWindow(window, GW_OWNER)),
+        id(GetAncestor(window, GA_PARENT)), extra.c_str());
+}
+
+BOOL CALLBACK collect(HWND window, LPARAM list) {
+    reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+    return TRUE;
+}
+
+int listWindows() {
+    std::vector<HWND> windows;
+    EnumWindows(collect, reinterpret_cast<LPARAM>(&windows));
+    for (HWND window : windows) printWindow(window, "");
+    return 0;
+}
+
+std::vector<HWND> childrenInZOrder(HWND parent) {
+    std::vector<HWND> children;
+    for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        children.push_back(child);
+    return children;
+}
+
+int listChildren(HWND parent) {
+    for (HWND child : childrenInZOrder(parent)) {
+        RECT rect{};
+        GetWindowRect(child, &rect);
+        MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
+        char extra[160];
+        std::snprintf(extra, sizeof extra, ",\"id\":%lu,\"inparent\":%s",
+                      static_cast<unsigned long>(GetWindowLongW(child, GWL_ID)),
+                      rectJson(rect).c_str());
+        printWindow(child, extra);
+    }
+    return 0;
+}
+
+BOOL CALLBACK printProperty(HWND, LPWSTR name, HANDLE value, ULONG_PTR) {
+    const bool isAtom = (reinterpret_cast<uintptr_t>(name) >> 16) == 0;
+    const std::wstring key = isAtom ? L"#" + std::to_wstring(reinterpret_cast<uintptr_t>(name))
+                                    : std::wstring(name);
+    std::printf("{\"name\":%s,\"value\":%llu}\n", quoted(key).c_str(),
+                static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(value)));
+    return TRUE;
+}
+
+int listProperties(HWND window) {
+    EnumPropsExW(window, printProperty, 0);
+    return 0;
+}
+
+int listMessageBoxes(const std::wstring& caption) {
+    std::vector<HWND> windows;
+    EnumWindows(collect, reinterpret_cast<LPARAM>(&windows));
+    for (HWND window : windows) {
+        if (className(window) != L"#32770" || !IsWindowVisible(window)) continue;
+        if (windowText(window) != caption) continue;
+        std::wstring text;
+        std::string buttons = "[";
+        bool hasIcon = false;
+        for (HWND child : childrenInZOrder(window)) {
+            const std::wstring kind = className(child);
+            const LONG style = GetWindowLongW(child, GWL_STYLE);
+            if (kind == L"Button") {
+                char entry[64];
+                std::snprintf(entry, sizeof entry, "%s{\"id\":%ld,\"text\":",
+                              buttons.size() > 1 ? "," : "", GetWindowLongW(child, GWL_ID));
+                buttons += entry + quoted(windowText(child)) + "}";
+            } else if (kind == L"Static") {
+                if ((style & SS_TYPEMASK) == SS_ICON)
+                    hasIcon = true;
+                else if (text.empty())
+                    text = windowText(child);
+            }
+        }
+        buttons += "]";
+        printWindow(window, ",\"message\":" + quoted(text) + ",\"buttons\":" + buttons +
+                                ",\"icon\":" + (hasIcon ? "true" : "false"));
+    }
+    return 0;
+}
+
+}  // namespace
+
+// Wide arguments: the caption of a message box may be Chinese.
+int wmain(int argc, wchar_t** argv) {
+    const std::wstring command = argc > 1 ? argv[1] : L"";
+    if (command == L"windows") return listWindows();
+    if (command == L"children" && argc == 3) return listChildren(handle(argv[2]));
+    if (command == L"props" && argc == 3) return listProperties(handle(argv[2]));
+    if (command == L"msgbox" && argc == 3) return listMessageBoxes(argv[2]);
+    if (command == L"post" && argc == 6) {
+        return PostMessageW(handle(argv[2]), static_cast<UINT>(number(argv[3])),
+                            static_cast<WPARAM>(number(argv[4])),
+                            static_cast<LPARAM>(number(argv[5]))) ? 0 : 1;
+    }
+    if (command == L"press" && argc == 4) {
+        HWND dialog = handle(argv[2]);
+        const int button = static_cast<int>(number(argv[3]));
+        return PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                            reinterpret_cast<LPARAM>(GetDlgItem(dialog, button))) ? 0 : 1;
+    }
+    if (command == L"foreground") {
+        printWindow(GetForegroundWindow(), "");
+        return 0;
+    }
+    std::fprintf(stderr, "usage: probe windows|children H|props H|msgbox CAPTION|"
+                         "post H MSG W L|press H ID|foreground\n");
+    return 2;
+}
