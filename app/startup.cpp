@@ -1,6 +1,6 @@
 #include "app/startup.h"
 
-#include <gdiplus.h>
+#include "app/gdiplus_api.h"
 
 #include "app/program_state.h"
 #include "app/settings.h"
