@@ -127,9 +127,10 @@ def arrow_button(look, pointing_left):
     """A round 15 x 13 button with a light triangle pointing left or right."""
     g = GREENS[look]
     cx, cy, radius = 7.5, 6.5, 6.4
-    shift = 0.6 if look == "pressed" else 0.0
-    tip, back = (4.4, 9.6) if pointing_left else (10.6, 5.4)
-    tri = [(tip + shift, cy + shift), (back + shift, cy - 3.1 + shift), (back + shift, cy + 3.1 + shift)]
+    shift = 1.0 if look == "pressed" else 0.0
+    # Placed so the triangle's centre of mass, not its box, sits mid-button.
+    tip, back = (3.8, 9.4) if pointing_left else (11.2, 5.6)
+    tri = [(tip + shift, cy + shift), (back + shift, cy - 3.4 + shift), (back + shift, cy + 3.4 + shift)]
 
     def distance(px, py):
         return math.hypot(px - cx, py - cy) - radius
