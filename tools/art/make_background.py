@@ -131,7 +131,7 @@ def aurora_strength(x):
     """Faint over the controls column, brightest above and behind the children."""
     rise = smoothstep(250, 390, x)
     fall = 1.0 - 0.45 * smoothstep(500, 760, x)
-    return 0.08 + 0.92 * rise * fall
+    return 0.05 + 0.03 * smoothstep(60, 220, x) + 0.92 * rise * fall
 
 
 def aurora_flicker(x):
@@ -153,6 +153,14 @@ def aurora(out):
         op = aurora_strength(x) * aurora_flicker(x)
         out.append('<rect x="%s" y="%s" width="3" height="%s" fill="url(#curtain)" opacity="%.3f"/>'
                    % (f(x), f(top), f(base - top + 6), min(op, 1.0)))
+    out.append("</g>")
+    # The glowing lower hem of the curtain, where aurora light is strongest.
+    out.append('<g filter="url(#auroraBlur)">')
+    for i in range(0, 400):
+        x = -10 + i * 2
+        base = aurora_base(x)
+        out.append('<rect x="%s" y="%s" width="3" height="26" fill="url(#hem)" opacity="%.3f"/>'
+                   % (f(x), f(base - 24), 0.8 * aurora_strength(x) ** 1.5 * aurora_flicker(x + 7)))
     out.append("</g>")
     # A nearer fold of the curtain hangs lower in front of the first one where
     # the aurora is brightest, so the light seems to ripple.
@@ -294,23 +302,33 @@ def left_flower(out):
 
 
 def poppy(out):
-    """The red poppy: a cup of four petals with a dark heart, a bud beside it."""
+    """The red poppy: a cup of two back petals and a scalloped front petal with
+    a dark seed head showing between them, a drooping bud beside it."""
     x0, y0, x1, y1 = POPPY_BOX
-    cx, cy = 175, 330
-    out.append(stem(cx, cy + 8, 173, y1 - 1, 5, 2.4))
-    out.append(stem(176, 360, 193, 344, -2, 1.6))
-    out.append('<ellipse cx="193" cy="341" rx="3.2" ry="4.6" fill="#2e5a2a" transform="rotate(25 193 341)"/>')
+    cx = 175
+    out.append(stem(cx, 340, 173, y1 - 1, 5, 2.4))
+    out.append(stem(176, 362, 193, 346, -2, 1.6))
+    out.append('<ellipse cx="193" cy="343" rx="3.2" ry="4.6" fill="#2e5a2a" transform="rotate(25 193 343)"/>')
+    out.append('<path d="M191.5,340 q1.5,-2 3,0" stroke="#c42222" stroke-width="1" fill="none"/>')
     out.append(leaf(173, 366, 16, -20))
-    out.append(leaf(174, 356, 13, -165))
-    out.append('<circle cx="%d" cy="%d" r="22" fill="url(#poppyGlow)"/>' % (cx, cy))
-    petal = '<path d="M0,0 C-14,-2 -17,-18 -6,-21 C0,-23 4,-22 7,-19 C15,-14 12,-2 0,0 Z" fill="%s" transform="translate(%d,%d) rotate(%d)"/>'
-    out.append(petal % ("#8e1414", cx, cy + 6, -48))
-    out.append(petal % ("#a01818", cx, cy + 6, 48))
-    out.append(petal % ("#c42222", cx, cy + 7, -18))
-    out.append(petal % ("#d82c26", cx, cy + 7, 16))
-    out.append('<path d="M%d,%d q9,-3 14,1 q-7,5 -14,-1 Z" fill="#3a0a0a"/>' % (cx - 7, cy - 8))
-    out.append('<path d="M%d,%d q8,-12 2,-20" stroke="#ff6a50" stroke-width="0.8" fill="none" opacity="0.6"/>'
-               % (cx - 4, cy + 4))
+    out.append(leaf(174, 357, 13, -165))
+    out.append('<circle cx="%d" cy="330" r="24" fill="url(#poppyGlow)"/>' % cx)
+    # Back petals, seen over the rim of the cup.
+    out.append('<path d="M175,335 C158,338 146,327 151,317 C155,310 166,310 175,317 Z" fill="url(#poppyBack)"/>')
+    out.append('<path d="M175,335 C192,338 204,327 199,317 C195,310 184,310 175,317 Z" fill="url(#poppyBack)"/>')
+    # The seed head and the ring of dark stamens inside the cup.
+    for i in range(14):
+        a = 2 * math.pi * i / 14
+        out.append('<circle cx="%s" cy="%s" r="1" fill="#1c0606"/>'
+                   % (f(cx + 8.5 * math.cos(a)), f(320 + 3.2 * math.sin(a))))
+    out.append('<ellipse cx="%d" cy="320" rx="5.5" ry="2.4" fill="#14100a"/>' % cx)
+    out.append('<path d="M171,320 h8" stroke="#3a3020" stroke-width="0.7"/>')
+    # The front petal: a cup with a scalloped rim, lit from above.
+    rim = "M157,322 C160,317.5 166,319 170,321.5 C173,318.5 177,318.5 180,321.5 C184,319 190,317.5 193,322"
+    out.append('<path d="%s C195,333 187,343 175,343 C163,343 155,333 157,322 Z" fill="url(#poppyFront)"/>' % rim)
+    out.append('<path d="M170,322 C169,330 171,337 174,342 M180,322 C181,330 179,337 176,342" '
+               'stroke="#8a1010" stroke-width="0.8" fill="none" opacity="0.8"/>')
+    out.append('<path d="%s" stroke="#ff8a66" stroke-width="0.9" fill="none" opacity="0.75"/>' % rim)
 
 
 def flower_meadow(out):
@@ -488,6 +506,11 @@ DEFS = """<defs>
   <stop offset="0.93" stop-color="#b4ffd2" stop-opacity="1"/>
   <stop offset="1" stop-color="#7dffb4" stop-opacity="0"/>
 </linearGradient>
+<linearGradient id="hem" x1="0" y1="0" x2="0" y2="1">
+  <stop offset="0" stop-color="#8affc0" stop-opacity="0"/>
+  <stop offset="0.7" stop-color="#c8ffe0" stop-opacity="0.8"/>
+  <stop offset="1" stop-color="#c8ffe0" stop-opacity="0"/>
+</linearGradient>
 <linearGradient id="curtainHigh" x1="0" y1="0" x2="0" y2="1">
   <stop offset="0" stop-color="#9a64f0" stop-opacity="0"/>
   <stop offset="0.45" stop-color="#8a5ce8" stop-opacity="0.5"/>
@@ -517,6 +540,15 @@ DEFS = """<defs>
   <stop offset="0" stop-color="#ff5030" stop-opacity="0.25"/>
   <stop offset="1" stop-color="#ff5030" stop-opacity="0"/>
 </radialGradient>
+<linearGradient id="poppyFront" x1="0" y1="0" x2="0" y2="1">
+  <stop offset="0" stop-color="#f0402e"/>
+  <stop offset="0.6" stop-color="#c42020"/>
+  <stop offset="1" stop-color="#7e1010"/>
+</linearGradient>
+<linearGradient id="poppyBack" x1="0" y1="0" x2="0" y2="1">
+  <stop offset="0" stop-color="#c42424"/>
+  <stop offset="1" stop-color="#6e0e0e"/>
+</linearGradient>
 <radialGradient id="meadowGlow">
   <stop offset="0" stop-color="#3a8070" stop-opacity="0.22"/>
   <stop offset="1" stop-color="#3a8070" stop-opacity="0"/>
