@@ -473,6 +473,17 @@ def girl(out):
     out.append("</g>")
 
 
+def clothing_folds(out):
+    """Faint seams where aurora light catches the clothes: the shirt's hem above
+    the shorts, the dress's waist and a fold of its skirt."""
+    out.append('<g stroke="#17303a" stroke-width="1" fill="none" stroke-linecap="round" opacity="0.9">')
+    out.append('<path d="M385,199.5 L420,199.5"/>')
+    out.append('<path d="M402.5,212 L402.5,219"/>')
+    out.append('<path d="M438,189.5 C447,191.5 458,191.5 467.5,189.5"/>')
+    out.append('<path d="M447,196 C445,208 443,219 441,229 M459,196 C461,208 464,219 466,229"/>')
+    out.append("</g>")
+
+
 def children(out):
     # The aurora behind them lights their outlines: the rim filter adds a thin
     # teal edge, strongest where the outline faces up.
@@ -480,6 +491,7 @@ def children(out):
     boy(out)
     girl(out)
     out.append("</g>")
+    clothing_folds(out)
 
 
 # --- assembly -------------------------------------------------------------
