@@ -87,7 +87,7 @@ Stereo renderCampfire(const SceneContext& ctx) {
     double t = 0;
     while (true) {
       size_t at = std::min(n - 1, static_cast<size_t>(t * rate));
-      double rateNow = 0.55 * std::exp(0.7 * activity[at]) * intensity(at) *
+      double rateNow = 0.9 * std::exp(0.7 * activity[at]) * intensity(at) *
                        lullGain(t, length, 3.0, 0.15);
       t += cr.exponential(1.0 / rateNow);
       if (t >= length) break;
@@ -100,7 +100,7 @@ Stereo renderCampfire(const SceneContext& ctx) {
         ct += cr.exponential(0.045);
       }
     }
-    for (double s = cr.exponential(0.6); s < length; s += cr.exponential(0.6)) {
+    for (double s = cr.exponential(0.4); s < length; s += cr.exponential(0.4)) {
       if (cr.uniform() < lullGain(s, length, 3.0, 0.2)) {
         crackle(s, cr.uniform(-0.6, 0.6), 0.35);
       }
@@ -160,7 +160,7 @@ Stereo renderCampfire(const SceneContext& ctx) {
   mix.add("roar", roar, 0.0);
   mix.add("body", body, 2.0);
   mix.add("hiss", hiss, -15.0);
-  mix.add("crackles", crackles, 21.0);
+  mix.add("crackles", crackles, 23.0);
   mix.add("pops", pops, 24.0);
   mix.add("reflections", wet, 7.0);
   mix.add("cricket", cricket, -17.0);

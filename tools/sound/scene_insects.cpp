@@ -89,18 +89,21 @@ Stereo renderInsects(const SceneContext& ctx) {
     double period = loopPeriod(length, 0.7 * cr.uniform(0.95, 1.05));
     double amp = dbToGain(c.gainDb);
     Stereo& bus = c.far ? farBus : nearBus;
+    // Each singer's effort swells and fades slowly, so the chorus breathes.
+    PeriodicWobble effort(cr, n, rate, 0.02, 0.1, 3);
     double pauseUntil = -1;
     for (double t = cr.uniform(0, period); t < length; t += period) {
       if (!c.far && seamDistance(t, length) < kNearPause + 0.15) continue;
       if (t < pauseUntil) continue;
       // Now and then a singer stops for a few seconds.
-      if (cr.chance(0.006)) pauseUntil = t + cr.uniform(2, 5);
-      addChirp(bus, t + cr.uniform(-0.006, 0.006), shape, amp * cr.uniform(0.85, 1.0), c.pan);
+      if (cr.chance(0.015)) pauseUntil = t + cr.uniform(2, 6);
+      double swell = dbToGain(3.0 * effort.at(static_cast<size_t>(t * rate)));
+      addChirp(bus, t + cr.uniform(-0.006, 0.006), shape, amp * swell * cr.uniform(0.85, 1.0), c.pan);
     }
   }
 
   // Tree crickets: soft continuous trills lower in pitch, in long bouts.
-  const Singer trillers[] = {{0.5, -15, false}, {-0.2, -17, false}, {-0.75, -22, true}};
+  const Singer trillers[] = {{0.5, -18, false}, {-0.2, -20, false}, {-0.75, -24, true}};
   for (const Singer& c : trillers) {
     Rng tr = rng.fork();
     double carrier = tr.uniform(2200, 3300);

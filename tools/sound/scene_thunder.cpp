@@ -57,7 +57,7 @@ void renderRoll(Stereo& bus, Rng& r, const Roll& roll) {
   // Damped N-waves: a positive then a negative parabolic lobe. Far rolls
   // have fewer, longer, smoother waves.
   int waves = static_cast<int>(2000 - 1500 * d);
-  double lobeMin = 0.005 + 0.012 * d, lobeMax = 0.014 + 0.016 * d;
+  double lobeMin = 0.002 + 0.012 * d, lobeMax = 0.008 + 0.022 * d;
   for (int ch = 0; ch < 2; ++ch) {
     std::vector<double>& out = ch == 0 ? local.left : local.right;
     int placed = 0;
@@ -67,13 +67,13 @@ void renderRoll(Stereo& bus, Rng& r, const Roll& roll) {
       if (r.uniform() > e) continue;
       ++placed;
       double lobe = r.uniform(lobeMin, lobeMax);
-      double amp = std::sqrt(e) * r.heavyTail(1.8, 12.0) * (r.chance(0.5) ? 1 : -1);
+      double amp = std::sqrt(e) * r.heavyTail(2.2, 5.0) * (r.chance(0.5) ? 1 : -1);
       size_t start = static_cast<size_t>(t * rate);
       size_t len = static_cast<size_t>(lobe * rate);
       for (size_t i = 0; i < 2 * len && start + i < frames; ++i) {
         double x = static_cast<double>(i % len) / len;
         double v = 4 * x * (1 - x) * (i < len ? 1.0 : -1.0);
-        out[start + i] += 0.05 * amp * v;
+        out[start + i] += 0.1 * amp * v;
       }
     }
   }
@@ -90,7 +90,7 @@ void renderRoll(Stereo& bus, Rng& r, const Roll& roll) {
   double cutoff = std::exp(std::log(3000.0) + d * (std::log(220.0) - std::log(3000.0)));
   {
     Svf fl, fr;
-    Biquad hpL = Biquad::highpass(rate, 22, 0.7), hpR = hpL;
+    Biquad hpL = Biquad::highpass(rate, 35, 0.7), hpR = hpL;
     for (size_t i = 0; i < frames; ++i) {
       if (i % 32 == 0) {
         double t = i / rate;
@@ -111,7 +111,7 @@ void renderRoll(Stereo& bus, Rng& r, const Roll& roll) {
     leakL.a = leakR.a = 0.002;
     Biquad lpL = Biquad::lowpass(rate, 60, 0.7), lpR = lpL;
     Biquad hpL = Biquad::highpass(rate, 20, 0.7), hpR = hpL;
-    double level = 6.0 * (1.0 - 0.4 * d);
+    double level = 1.0 * (1.0 - 0.4 * d);
     for (size_t i = 0; i < frames; ++i) {
       double e = env.at(i / rate) / peak;
       // Long waves reach both ears alike: mostly one shared noise.
@@ -283,8 +283,8 @@ Stereo renderThunder(const SceneContext& ctx) {
   mix.add("rain bed", bed, -6.0);
   mix.add("ticks", ticks, -9.0);
   mix.add("wind", wind, -8.0);
-  mix.add("thunder", thunder, 12.0);
-  mix.add("thunder rev", thunderWet, 12.0);
+  mix.add("thunder", thunder, 9.0);
+  mix.add("thunder rev", thunderWet, 9.0);
   return mix.take();
 }
 
