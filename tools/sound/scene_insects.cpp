@@ -1,0 +1,182 @@
+// Summer-night insects: a chorus of field crickets chirping, tree crickets
+// trilling and two groups of katydids answering each other, near and far,
+// over a faint night air. Near singers pause briefly at the loop's seam.
+#include "scenes.h"
+#include "voices.h"
+
+namespace sound {
+
+namespace {
+
+constexpr double kNearPause = 0.9;  // seconds of quiet at each end
+
+// Chirp period rounded so that a whole number of chirps fills the loop.
+double loopPeriod(double length, double period) {
+  return length / std::max(1.0, std::round(length / period));
+}
+
+// A tree cricket's trill: a long run of identical tone pulses, in bouts.
+void addTrill(Stereo& out, Rng& r, double from, double to, double carrierHz,
+              double pulseRate, double amp, double pan) {
+  const double rate = out.rate;
+  Placement pg = place(pan, out.rate);
+  double period = 1.0 / pulseRate;
+  size_t on = static_cast<size_t>(0.5 * period * rate);
+  for (double t = from; t < to; t += period) {
+    double swell = smoothStep((t - from) / 0.4) * smoothStep((to - t) / 0.3);
+    double a = amp * swell * r.uniform(0.85, 1.0);
+    long long start = static_cast<long long>(t * rate);
+    double phase = r.uniform(0, 2 * kPi);
+    for (size_t i = 0; i < on; ++i) {
+      double x = static_cast<double>(i) / on;
+      phase += 2 * kPi * carrierHz * (1.0 - 0.015 * x) / rate;
+      double env = std::sin(kPi * x);
+      double v = a * env * env * (std::sin(phase) + 0.15 * std::sin(2 * phase));
+      out.addPlaced(start + static_cast<long long>(i), v, pg);
+    }
+  }
+}
+
+// One katydid call: two or three rasping syllables, each a rapid run of
+// tooth clicks ringing in the 4-8 kHz band.
+void addKatydidCall(Stereo& out, Rng& r, double at, double toothRate,
+                    double centreHz, double amp, double pan) {
+  int syllables = r.integer(2, 3);
+  double t = at;
+  for (int s = 0; s < syllables; ++s) {
+    double len = r.uniform(0.05, 0.15);
+    double clickT = 0;
+    while (clickT < len) {
+      double x = clickT / len;
+      BurstShape tooth;
+      tooth.attack = 0.00005;
+      tooth.decay = 0.0015;
+      tooth.centreHz = centreHz * r.uniform(0.9, 1.1);
+      tooth.q = 3.0;
+      tooth.click = 0.15;
+      double swell = std::sin(kPi * (0.1 + 0.8 * x));
+      addBurst(out, r, t + clickT, tooth, amp * swell * r.uniform(0.7, 1.0), pan);
+      clickT += 1.0 / (toothRate * (0.8 + 0.4 * x));
+    }
+    t += len + r.uniform(0.08, 0.14);
+  }
+}
+
+}  // namespace
+
+Stereo renderInsects(const SceneContext& ctx) {
+  Rng rng(ctx.seed);
+  const double rate = ctx.rate;
+  const size_t n = ctx.frames;
+  const double length = ctx.seconds();
+
+  Stereo nearBus(ctx.rate, n), farBus(ctx.rate, n);
+
+  // Field crickets: seven-pulse chirps every 0.7 s, each singer a little
+  // different in pitch, pulse rate and period.
+  struct Singer { double pan, gainDb; bool far; };
+  const Singer crickets[] = {
+      {-0.45, 0, false}, {0.3, -2, false}, {0.7, -4, false}, {-0.8, -6, false},
+      {0.05, -15, true}, {-0.3, -16, true}, {0.55, -15, true}, {0.85, -18, true},
+      {-0.65, -17, true}};
+  for (const Singer& c : crickets) {
+    Rng cr = rng.fork();
+    ChirpShape shape;
+    shape.carrierHz = 4500 * cr.uniform(0.97, 1.03);
+    shape.pulseRate = 58.8 * cr.uniform(0.95, 1.05);
+    shape.pulses = cr.integer(5, 7);
+    shape.octave = c.far ? 0.08 : 0.3;
+    double period = loopPeriod(length, 0.7 * cr.uniform(0.95, 1.05));
+    double amp = dbToGain(c.gainDb);
+    Stereo& bus = c.far ? farBus : nearBus;
+    // Each singer's effort swells and fades slowly, so the chorus breathes.
+    PeriodicWobble effort(cr, n, rate, 0.02, 0.1, 3);
+    double pauseUntil = -1;
+    for (double t = cr.uniform(0, period); t < length; t += period) {
+      if (!c.far && seamDistance(t, length) < kNearPause + 0.15) continue;
+      if (t < pauseUntil) continue;
+      // Now and then a singer stops for a few seconds.
+      if (cr.chance(0.015)) pauseUntil = t + cr.uniform(2, 6);
+      double swell = dbToGain(3.0 * effort.at(static_cast<size_t>(t * rate)));
+      addChirp(bus, t + cr.uniform(-0.006, 0.006), shape, amp * swell * cr.uniform(0.85, 1.0), c.pan);
+    }
+  }
+
+  // Tree crickets: soft continuous trills lower in pitch, in long bouts.
+  const Singer trillers[] = {{0.5, -18, false}, {-0.2, -20, false}, {-0.75, -24, true}};
+  for (const Singer& c : trillers) {
+    Rng tr = rng.fork();
+    double carrier = tr.uniform(2200, 3300);
+    double pulses = tr.uniform(32, 48);
+    Stereo& bus = c.far ? farBus : nearBus;
+    double edge = c.far ? 0.3 : kNearPause;
+    double t = edge + tr.uniform(0, 2);
+    while (t < length - edge) {
+      double end = std::min(t + tr.uniform(5, 16), length - edge);
+      if (end - t > 1.0) {
+        addTrill(bus, tr, t, end, carrier, pulses, dbToGain(c.gainDb), c.pan);
+      }
+      t = end + tr.uniform(0.8, 3.0);
+    }
+  }
+
+  // Katydids: two groups calling in turn, one group every 1 to 2 seconds.
+  {
+    Rng kr = rng.fork();
+    const Singer groupA[] = {{-0.6, -3, false}, {0.15, -14, true}};
+    const Singer groupB[] = {{0.65, -5, false}, {-0.1, -15, true}};
+    double period = loopPeriod(length, 2.6);
+    for (int g = 0; g < 2; ++g) {
+      const Singer* group = g == 0 ? groupA : groupB;
+      for (int m = 0; m < 2; ++m) {
+        const Singer& s = group[m];
+        Stereo& bus = s.far ? farBus : nearBus;
+        double toothRate = kr.uniform(350, 700);
+        double centre = kr.uniform(4500, 6500);
+        double offset = g * period * 0.5 + m * 0.12;
+        for (double t = offset + kr.uniform(0, 0.1); t < length; t += period) {
+          if (seamDistance(t, length) < kNearPause + 0.5) continue;
+          if (kr.chance(0.1)) continue;
+          addKatydidCall(bus, kr, t + kr.uniform(-0.04, 0.04), toothRate, centre,
+                         1.0 * dbToGain(s.gainDb), s.pan);
+        }
+      }
+    }
+  }
+
+  // Distance: far singers lose their highs.
+  filterLooped(farBus, Biquad::lowpass(rate, 8000, 0.7));
+
+  ReverbSettings night;
+  night.rt60 = 0.6;
+  night.size = 1.0;
+  night.dampingHz = 5000;
+  Stereo nearWet = reverbLooped(nearBus, night);
+  night.rt60 = 0.9;
+  night.size = 1.4;
+  Stereo farWet = reverbLooped(farBus, night);
+
+  // Night air: a very faint, low, wide rustle.
+  Stereo air(ctx.rate, n);
+  {
+    uint64_t s0 = rng.next(), s1 = rng.next(), s2 = rng.next();
+    PinkFilter pc, pl, pr;
+    Biquad hpL = Biquad::highpass(rate, 80, 0.7), hpR = hpL;
+    Biquad lpL = Biquad::lowpass(rate, 1500, 0.7), lpR = lpL;
+    renderLooped(air, [&](size_t i, double& l, double& r) {
+      double c = pc.process(hashNoise(s0, i));
+      l = lpL.process(hpL.process(0.55 * c + 0.84 * pl.process(hashNoise(s1, i))));
+      r = lpR.process(hpR.process(0.55 * c + 0.84 * pr.process(hashNoise(s2, i))));
+    });
+  }
+
+  LayerMix mix(ctx);
+  mix.add("near", nearBus, 0.0);
+  mix.add("near reverb", nearWet, -6.0);
+  mix.add("far", farBus, 3.0);
+  mix.add("far reverb", farWet, 0.0);
+  mix.add("night air", air, -34.0);
+  return mix.take();
+}
+
+}  // namespace sound
