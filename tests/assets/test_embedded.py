@@ -1,0 +1,28 @@
+"""The executable carries the six committed tracks, each byte for byte as
+one contiguous block, and little else beside them."""
+import os
+import unittest
+from pathlib import Path
+
+ROOT = Path(__file__).resolve().parents[2]
+BUILD = Path(os.environ.get("HEYU_BUILD_DIR", ROOT / "build"))
+TRACKS = sorted((ROOT / "assets" / "tracks").glob("0[1-6]-*.mp3"))
+
+
+class EmbeddedTracks(unittest.TestCase):
+    def setUp(self):
+        self.exe = (BUILD / "heyu.exe").read_bytes()
+
+    def test_every_track_is_one_contiguous_block_in_the_executable(self):
+        self.assertEqual(len(TRACKS), 6)
+        for track in TRACKS:
+            self.assertIn(track.read_bytes(), self.exe, "%s is not in the executable" % track.name)
+
+    def test_code_and_other_assets_add_less_than_a_megabyte(self):
+        tracks = sum(t.stat().st_size for t in TRACKS)
+        self.assertLess(len(self.exe) - tracks, 1024 * 1024)
+        self.assertGreater(len(self.exe), tracks)
+
+
+if __name__ == "__main__":
+    unittest.main()
