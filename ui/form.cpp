@@ -224,8 +224,8 @@ HWND createControl(HWND parent, const ControlRow& row) {
     return nullptr;
 }
 
-void loadBackground(Form& form, HINSTANCE instance) {
-    form.background = loadBackgroundPicture(instance);
+void loadBackground(Form& form) {
+    form.background = loadBackgroundPicture();
     if (!form.background) return;
     BITMAP info{};
     GetObjectW(form.background.get(), sizeof(info), &info);
@@ -268,7 +268,7 @@ HWND LoadForm(HINSTANCE instance, const FormDefinition& definition, BindingTable
     auto form = std::make_unique<Form>();
     form->definition = &definition;
     form->bindings = bindings;
-    loadBackground(*form, instance);
+    loadBackground(*form);
     const POINT origin = centredOrigin(GetSystemMetrics(SM_CXSCREEN),
                                        GetSystemMetrics(SM_CYSCREEN), definition.width,
                                        definition.height);

@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "app/embedded_data.h"
 #include "app/gdiplus_api.h"
 #include "ui/resources.h"
 
@@ -37,12 +38,10 @@ MaskedStrip loadStrip(HINSTANCE instance, int imageId, int maskId) {
 
 }  // namespace
 
-GdiBitmap loadBackgroundPicture(HINSTANCE instance) {
-    HRSRC found = FindResourceW(instance, MAKEINTRESOURCEW(IDR_BACKGROUND), RT_RCDATA);
-    if (!found) return {};
-    const DWORD size = SizeofResource(instance, found);
-    const void* bytes = LockResource(LoadResource(instance, found));
-    if (!bytes || size == 0) return {};
+GdiBitmap loadBackgroundPicture() {
+    const EmbeddedBlock block = lockEmbeddedBlock(IDR_BACKGROUND);
+    if (!block || block.size == 0) return {};
+    const size_t size = block.size;
 
     // GDI+ decodes from a stream; the stream owns a movable copy of the bytes
     // and frees it when released.
@@ -53,7 +52,7 @@ GdiBitmap loadBackgroundPicture(HINSTANCE instance) {
         GlobalFree(memory);
         return {};
     }
-    std::memcpy(target, bytes, size);
+    std::memcpy(target, block.data, size);
     GlobalUnlock(memory);
     ComRelease<IStream> stream;
     if (CreateStreamOnHGlobal(memory, TRUE, &stream.pointer) != S_OK) {

@@ -28,9 +28,9 @@ constexpr int kArrowImageWidth = 15;
 constexpr int kThumbImageWidth = 10;
 constexpr int kStripHeight = 13;
 
-// The background JPEG of the main window as a GDI bitmap; null if the
-// resource is missing or GDI+ cannot decode it.
-GdiBitmap loadBackgroundPicture(HINSTANCE instance);
+// The background JPEG of the main window, carried by the executable, as a
+// GDI bitmap; null if it is missing or GDI+ cannot decode it.
+GdiBitmap loadBackgroundPicture();
 
 SliderSkin loadSliderSkin(HINSTANCE instance);
 

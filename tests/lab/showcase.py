@@ -13,6 +13,8 @@ from pathlib import Path
 
 import lab
 
+MAIN_TITLE = "墨川大自然背景音"
+
 
 def sound_server_reachable() -> bool:
     try:
@@ -36,6 +38,12 @@ def run_on_desktop(build: Path, exe: Path) -> int:
     return subprocess.run(["wine", str(exe)], env=env, stdin=subprocess.DEVNULL).returncode
 
 
+def window_shown(env) -> bool:
+    return subprocess.run(["xdotool", "search", "--onlyvisible", "--name", MAIN_TITLE], env=env,
+                          stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                          stderr=subprocess.DEVNULL).returncode == 0
+
+
 def run_in_lab(build: Path, exe: Path, seconds: float) -> int:
     place = build / "run"
     lab.start(place)
@@ -46,7 +54,9 @@ def run_in_lab(build: Path, exe: Path, seconds: float) -> int:
         program = subprocess.Popen(["wine", str(exe)], cwd=str(exe.parent), env=env,
                                    stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                                    stderr=subprocess.DEVNULL)
-        # A demonstration, not a test: it simply lets the program run.
+        # The time counts from the moment the window is there (a cold Wine
+        # prefix takes a while); then the program simply runs.
+        lab.wait_for(lambda: window_shown(env), 120, "the program's window")
         time.sleep(seconds)
         shot = place / "screenshot.png"
         subprocess.run(["import", "-window", "root", str(shot)], env=env, check=True)

@@ -1,0 +1,59 @@
+#include "mixer/track_files.h"
+
+#include <windows.h>
+
+#include "app/embedded_data.h"
+#include "app/program_state.h"
+#include "app/unique_handle.h"
+#include "mixer/track_table.h"
+
+namespace {
+
+constexpr DWORD kTempPathBufferChars = 260;
+
+std::wstring queryTempDir() {
+    wchar_t buffer[kTempPathBufferChars];
+    const DWORD length = GetTempPathW(kTempPathBufferChars, buffer);
+    if (length == 0 || length >= kTempPathBufferChars) return {};
+    return withTrailingBackslash(std::wstring_view(buffer, length));
+}
+
+const std::wstring& trackPath(int channel) {
+    return programState().trackPaths.at(static_cast<size_t>(channel - 1));
+}
+
+}  // namespace
+
+std::wstring withTrailingBackslash(std::wstring_view directory) {
+    std::wstring result(directory);
+    if (!result.empty() && result.back() != L'\\') result.push_back(L'\\');
+    return result;
+}
+
+void prepareTrackPaths() {
+    ProgramState& state = programState();
+    state.tempDir = queryTempDir();
+    for (const Track& track : kTracks)
+        state.trackPaths[static_cast<size_t>(track.channel - 1)] = state.tempDir + track.fileName;
+}
+
+bool writeTrackFile(int channel) {
+    const std::wstring& path = trackPath(channel);
+    if (path.empty()) return false;
+    const EmbeddedBlock block = lockEmbeddedBlock(trackOf(channel).resourceId);
+    if (!block) return false;
+
+    // No sharing: nobody reads a half-written track.
+    UniqueHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
+    DWORD written = 0;
+    const bool complete = WriteFile(file.get(), block.data, static_cast<DWORD>(block.size),
+                                    &written, nullptr) != FALSE &&
+                          written == block.size;
+    return file.close() && complete;
+}
+
+bool deleteTrackFile(int channel) {
+    return DeleteFileW(trackPath(channel).c_str()) != FALSE;
+}

@@ -1,0 +1,29 @@
+#!/bin/sh
+# Rebuilds every art file the executable carries into assets/art/, then writes
+# the review pictures build/art-preview.png and build/art-strips.png.
+# Needs python3, rsvg-convert (librsvg2-bin) and ImageMagick's convert.
+set -eu
+
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/../.." && pwd)
+assets="$root/assets/art"
+build="$root/build"
+work="$build/art"
+mkdir -p "$assets" "$work"
+
+python3 "$here/make_rings.py" "$assets"
+python3 "$here/make_skins.py" "$assets"
+
+# Background: SVG -> PNG -> baseline JPEG. -strip drops every metadata chunk the
+# encoders would add (dates, profiles, comments); -interlace none keeps the
+# JPEG baseline; no chroma subsampling (thin aurora rays and small red petals) at
+# quality 92 keeps it under 100 KB.
+python3 "$here/make_background.py" "$work/background.svg"
+rsvg-convert --width 770 --height 445 --format png "$work/background.svg" > "$work/background.png"
+convert "$work/background.png" -strip -alpha off -colorspace sRGB -type TrueColor \
+    -interlace none -sampling-factor 1x1,1x1,1x1 -quality 92 "jpeg:$assets/background.jpg"
+
+python3 "$here/make_preview.py" "$assets" "$work/preview.svg" "$build/art-strips.png"
+rsvg-convert --format png "$work/preview.svg" > "$build/art-preview.png"
+
+echo "art: assets in $assets, preview in $build/art-preview.png"

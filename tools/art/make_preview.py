@@ -1,0 +1,177 @@
+"""Writes the review pictures: the background with everything the window lays on
+it, and an enlarged sheet of the slider strips.
+
+The preview is an SVG (rendered to PNG by make-art.sh) holding the committed
+background JPEG, the six sliders put together from the committed strips the way
+the program draws them, the channel names, the corner glyphs, the short product
+name and thin outlines of the hot spots. Nothing written here is embedded in the
+program.
+
+Usage: make_preview.py ASSET_DIR PREVIEW_SVG STRIP_SHEET_PNG
+"""
+
+import base64
+import os
+import struct
+import sys
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import imagefiles  # noqa: E402
+
+SLIDER_WIDTH, SLIDER_HEIGHT = 160, 32
+STRIP_TOP = 9            # the 13-pixel strips centred in the 32-pixel slider
+ARROW_WIDTH = 15
+THUMB_WIDTH = 20
+PIECE = 10
+BAR_END = 6              # unscaled columns at each end of a stretched bar
+
+CHANNEL_NAMES = ["鸟语花香", "篝火星夜", "春雨细细", "冬雷阵阵", "惊涛拍岸", "夏夜虫鸣"]
+LABEL_TOPS = [40, 68, 96, 124, 152, 177]
+SLIDER_TOPS = [43, 71, 99, 127, 155, 179]
+# Fill positions and looks shown in the preview, one per slider:
+# (position, thumb look, left arrow look, right arrow look), looks 0 normal,
+# 1 hot, 2 pressed, 3 disabled.
+SLIDER_STATES = [(100, 0, 0, 0), (80, 1, 0, 1), (55, 2, 2, 0), (30, 0, 1, 0), (0, 0, 0, 0), (65, 3, 3, 3)]
+GLYPHS = [("?", 683, 3), ("-", 711, 2), ("x", 740, -1)]
+HOT_SPOTS = [("edge", 0, 248, 24, 48), ("left flower", 56, 280, 48, 64), ("meadow", 496, 272, 192, 128),
+             ("poppy", 152, 312, 48, 64), ("girl", 427, 120, 48, 152), ("boy", 336, 96, 88, 168)]
+FONT = "WenQuanYi Micro Hei"
+
+
+def read_bmp(path):
+    """Reads the 24-bit and 1-bit bottom-up BMPs written by make_skins.py."""
+    with open(path, "rb") as f:
+        data = f.read()
+    offset = struct.unpack_from("<I", data, 10)[0]
+    width, height, _, bits = struct.unpack_from("<iiHH", data, 18)
+    stride = ((width * bits + 31) // 32) * 4
+    rows = []
+    for y in range(height):
+        line = data[offset + (height - 1 - y) * stride:]
+        if bits == 24:
+            rows.append([(line[3 * x + 2], line[3 * x + 1], line[3 * x]) for x in range(width)])
+        else:
+            rows.append([(line[x // 8] >> (7 - x % 8)) & 1 for x in range(width)])
+    return rows
+
+
+class Strip:
+    def __init__(self, asset_dir, stem):
+        self.colour = read_bmp(os.path.join(asset_dir, stem + ".bmp"))
+        self.mask = read_bmp(os.path.join(asset_dir, stem + "_mask.bmp"))
+
+
+class Canvas:
+    def __init__(self, width, height):
+        self.width, self.height = width, height
+        self.pixels = [[(0, 0, 0, 0)] * width for _ in range(height)]
+
+    def blit(self, strip, src_x, src_w, dst_x, dst_w):
+        """Draws columns src_x .. src_x + src_w of a strip into dst_x .. dst_x + dst_w,
+        stretching by nearest column, the way a mask-then-image blit would."""
+        for dx in range(dst_w):
+            sx = src_x + (dx * src_w) // dst_w
+            x = dst_x + dx
+            if not 0 <= x < self.width:
+                continue
+            for sy in range(len(strip.colour)):
+                if not strip.mask[sy][sx]:
+                    r, g, b = strip.colour[sy][sx]
+                    self.pixels[STRIP_TOP + sy][x] = (r, g, b, 255)
+
+    def bar(self, strip, dst_x, dst_w):
+        """A bar stretched to dst_w, its rounded ends kept unscaled."""
+        src_w = len(strip.colour[0])
+        self.blit(strip, 0, BAR_END, dst_x, BAR_END)
+        self.blit(strip, BAR_END, src_w - 2 * BAR_END, dst_x + BAR_END, dst_w - 2 * BAR_END)
+        self.blit(strip, src_w - BAR_END, BAR_END, dst_x + dst_w - BAR_END, BAR_END)
+
+
+def compose_slider(strips, position, thumb_look, left_look, right_look):
+    """One 160 x 32 slider as RGBA rows, drawn from the strips like the program does."""
+    canvas = Canvas(SLIDER_WIDTH, SLIDER_HEIGHT)
+    usable = max(SLIDER_WIDTH - 2 * ARROW_WIDTH - THUMB_WIDTH, 0)
+    thumb_x = ARROW_WIDTH + (position * usable) // 100
+    track_w = SLIDER_WIDTH - 2 * ARROW_WIDTH
+    canvas.bar(strips["bar_light"], ARROW_WIDTH, track_w)
+    fill_w = thumb_x + THUMB_WIDTH // 2 - ARROW_WIDTH
+    if fill_w >= 2 * BAR_END:
+        canvas.bar(strips["bar_dark"], ARROW_WIDTH, fill_w)
+    arrows, thumb = strips["arrows"], strips["thumb"]
+    canvas.blit(arrows, left_look * ARROW_WIDTH, ARROW_WIDTH, 0, ARROW_WIDTH)
+    canvas.blit(arrows, (4 + right_look) * ARROW_WIDTH, ARROW_WIDTH, SLIDER_WIDTH - ARROW_WIDTH, ARROW_WIDTH)
+    base = thumb_look * 4 * PIECE
+    canvas.blit(thumb, base + 0 * PIECE, PIECE, thumb_x, PIECE)
+    canvas.blit(thumb, base + 3 * PIECE, PIECE, thumb_x + PIECE, PIECE)
+    canvas.blit(thumb, base + 2 * PIECE, PIECE, thumb_x + (THUMB_WIDTH - PIECE) // 2, PIECE)
+    return canvas.pixels
+
+
+def data_uri(mime, data):
+    return "data:%s;base64,%s" % (mime, base64.b64encode(data).decode("ascii"))
+
+
+def preview_svg(asset_dir):
+    strips = {stem: Strip(asset_dir, stem) for stem in ("bar_light", "bar_dark", "arrows", "thumb")}
+    with open(os.path.join(asset_dir, "background.jpg"), "rb") as f:
+        background = f.read()
+    out = ['<svg xmlns="http://www.w3.org/2000/svg" xmlns:xlink="http://www.w3.org/1999/xlink" '
+           'width="770" height="445" viewBox="0 0 770 445">',
+           '<image x="0" y="0" width="770" height="445" xlink:href="%s"/>' % data_uri("image/jpeg", background)]
+    for top, state in zip(SLIDER_TOPS, SLIDER_STATES):
+        png = imagefiles.png_bytes(compose_slider(strips, *state))
+        out.append('<image x="113" y="%d" width="160" height="32" xlink:href="%s"/>' % (top, data_uri("image/png", png)))
+    for name, top in zip(CHANNEL_NAMES, LABEL_TOPS):
+        out.append('<text x="45" y="%d" font-family="%s" font-size="12" fill="#fff" '
+                   'dominant-baseline="central">%s</text>' % (top + 16, FONT, name))
+    for glyph, left, top in GLYPHS:
+        out.append('<text x="%d" y="%d" font-family="%s" font-size="19" font-weight="bold" fill="#fff" '
+                   'text-anchor="middle" dominant-baseline="central">%s</text>' % (left + 12, top + 16, FONT, glyph))
+    out.append('<text x="13" y="20" font-family="%s" font-size="14" fill="rgb(92,124,154)" '
+               'dominant-baseline="central">禾语听泉</text>' % FONT)
+    for name, x, y, w, h in HOT_SPOTS:
+        out.append('<rect x="%.1f" y="%.1f" width="%d" height="%d" fill="none" stroke="#ff40ff" '
+                   'stroke-width="1" stroke-opacity="0.8"/>' % (x + 0.5, y + 0.5, w - 1, h - 1))
+        out.append('<text x="%d" y="%d" font-family="%s" font-size="9" fill="#ff80ff">%s</text>'
+                   % (x + 2, y + 10, FONT, name))
+    out.append("</svg>")
+    return "\n".join(out) + "\n"
+
+
+def strip_sheet(asset_dir, scale=6):
+    """All strips and two composed sliders, enlarged, on the sliders' backdrop colour."""
+    strips = {stem: Strip(asset_dir, stem) for stem in ("bar_light", "bar_dark", "arrows", "thumb")}
+    backdrop = (16, 27, 46, 255)
+    rows = []
+    for stem in ("bar_light", "bar_dark", "arrows", "thumb"):
+        s = strips[stem]
+        for y in range(len(s.colour)):
+            line = []
+            for x in range(len(s.colour[0])):
+                pixel = backdrop if s.mask[y][x] else s.colour[y][x] + (255,)
+                line.extend([pixel] * scale)
+            rows.extend([line] * scale)
+        rows.extend([[backdrop] * len(rows[0])] * scale * 2)
+    width = max(len(r) for r in rows)
+    for state in ((40, 0, 0, 0), (75, 1, 2, 1)):
+        slider = compose_slider(strips, *state)
+        for row in slider:
+            line = []
+            for pixel in row:
+                line.extend([pixel if pixel[3] else backdrop] * (scale // 2))
+            rows.extend([line] * (scale // 2))
+    return [r + [backdrop] * (width - len(r)) for r in rows]
+
+
+def main(argv):
+    if len(argv) != 4:
+        sys.exit("usage: make_preview.py ASSET_DIR PREVIEW_SVG STRIP_SHEET_PNG")
+    asset_dir, svg_path, sheet_path = argv[1:]
+    if os.path.exists(os.path.join(asset_dir, "background.jpg")):
+        with open(svg_path, "w", encoding="utf-8") as f:
+            f.write(preview_svg(asset_dir))
+    imagefiles.write(sheet_path, imagefiles.png_bytes(strip_sheet(asset_dir)))
+
+
+if __name__ == "__main__":
+    main(sys.argv)
