@@ -6,7 +6,6 @@
 #include <cwctype>
 #include <memory>
 
-#include "ui/control_protocol.h"
 
 namespace {
 

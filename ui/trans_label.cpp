@@ -29,14 +29,17 @@ GdiFont createFont(const FontSpec& spec) {
                                spec.pitchAndFamily, spec.face));
 }
 
+HFONT fontOf(const TransLabel& label) {
+    return label.ownFont ? label.ownFont.get()
+                         : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+}
+
 // Draws the caption over what the DC already shows; nothing without one.
 void paintLabel(const TransLabel& label, HWND window, HDC dc) {
     if (label.caption.empty()) return;
     RECT rect;
     GetClientRect(window, &rect);
-    HFONT font = label.ownFont ? label.ownFont.get()
-                               : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-    SelectedObject selected(dc, font);
+    SelectedObject selected(dc, fontOf(label));
     const int oldMode = SetBkMode(dc, TRANSPARENT);
     const COLORREF oldColour = SetTextColor(dc, label.look.textColour);
     DrawTextW(dc, label.caption.c_str(), static_cast<int>(label.caption.size()), &rect,
@@ -73,6 +76,8 @@ LRESULT CALLBACK labelProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     case WM_PRINTCLIENT:
         if (label) paintLabel(*label, window, reinterpret_cast<HDC>(wParam));
         return 0;
+    case WM_GETFONT:
+        return label ? reinterpret_cast<LRESULT>(fontOf(*label)) : 0;
     case WM_SETCURSOR:
         if (label && reinterpret_cast<HWND>(wParam) == window) {
             SetCursor(label->cursor);
