@@ -114,7 +114,9 @@ TEST_F(SuperBarTest, KeysStepByTenTimesTheirRepeatCount) {
 }
 
 TEST_F(SuperBarTest, TabMovesDownTheSlidersAndEscapeIsACloseRequest) {
-    SetFocus(bar);
+    SetFocus(form.window());
+    SendMessageW(form.window(), WM_KEYDOWN, VK_TAB, 1);  // from the window: the first slider
+    EXPECT_EQ(GetFocus(), bar);
     SendMessageW(bar, WM_KEYDOWN, VK_TAB, 1);
     EXPECT_EQ(GetFocus(), form.control(ids::volumeBar[1]));
     SendMessageW(GetFocus(), WM_KEYDOWN, VK_TAB, 1);
