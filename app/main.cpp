@@ -10,7 +10,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     registerAtExit(releaseProgramState);
     startGdiplus();
 
-    if (!LoadMainWindow(instance, onMainWindowCreated)) failMainWindowLoad();
+    // The window's created event runs onMainWindowCreated before it is shown.
+    if (!LoadMainWindow(instance)) failMainWindowLoad();
 
     // Runs until the last program window is gone, which posts the quit.
     MSG message;

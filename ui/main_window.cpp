@@ -1,54 +1,66 @@
+// The composition root: the one place that names the handlers of the other
+// modules. Slots whose handlers arrive with the mixer and the message texts
+// stand here already, empty.
 #include "ui/main_window.h"
+
+#include <iterator>
+
+#include "app/startup.h"
+#include "ui/control_table.h"
 
 namespace {
 
-constexpr wchar_t kClassName[] = L"heyu.MainWindow";
-
-HWND gMainWindow = nullptr;
-
-LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_DESTROY:
-        gMainWindow = nullptr;
-        // The main window is the program's only window: with it gone the
-        // message loop ends with exit code 0.
-        PostQuitMessage(0);
-        return 0;
-    default:
-        return DefWindowProcW(window, message, wParam, lParam);
-    }
+int32_t created(const EventArgs&) {
+    onMainWindowCreated();
+    return 0;
 }
 
-bool registerClass(HINSTANCE instance) {
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = mainWindowProc;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.lpszClassName = kClassName;
-    return RegisterClassExW(&windowClass) != 0 ||
-           GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+int32_t minimise(const EventArgs&) {
+    setProperty(ids::mainWindow, ids::mainWindowUnit, kPropertyWindowState,
+                kWindowStateMinimized);
+    return 0;
 }
+
+// Ends at once: no close request, so the close query does not run.
+int32_t endAtOnce(const EventArgs&) {
+    endProgram(0);
+}
+
+constexpr EventHandler kNotYetBound = nullptr;
+
+const Binding kBindings[] = {
+    {ids::mainWindowUnit, kEventCreated, created},
+    {ids::mainWindowUnit, kEventFirstActivation, kNotYetBound},  // mixer: onFirstActivation
+    {ids::mainWindowUnit, kEventCloseQuery, kNotYetBound},       // mixer: releaseChannels
+    {ids::loopTimer, kEventTimer, kNotYetBound},                 // mixer: checkChannels
+    {ids::volumeBar[0], kEventPositionChanged, kNotYetBound},    // mixer: onVolumeBarChanged 1
+    {ids::volumeBar[1], kEventPositionChanged, kNotYetBound},    // ... 2
+    {ids::volumeBar[2], kEventPositionChanged, kNotYetBound},    // ... 3
+    {ids::volumeBar[3], kEventPositionChanged, kNotYetBound},    // ... 4
+    {ids::volumeBar[4], kEventPositionChanged, kNotYetBound},    // ... 5
+    {ids::volumeBar[5], kEventPositionChanged, kNotYetBound},    // ... 6
+    {ids::brandLabel, kEventLeftButtonDown, kNotYetBound},       // texts: usage hint
+    {ids::edgeHotSpot, kEventLeftButtonDown, kNotYetBound},      // texts: easter egg
+    {ids::leftFlowerHotSpot, kEventLeftButtonDown, kNotYetBound},  // texts
+    {ids::meadowHotSpot, kEventLeftButtonDown, kNotYetBound},    // texts
+    {ids::poppyHotSpot, kEventLeftButtonDown, kNotYetBound},     // texts
+    {ids::girlHotSpot, kEventLeftButtonDown, kNotYetBound},      // texts
+    {ids::boyHotSpot, kEventLeftButtonDown, kNotYetBound},       // texts
+    {ids::helpLabel, kEventLeftButtonDown, kNotYetBound},        // texts: about box
+    {ids::minimizeLabel, kEventLeftButtonDown, minimise},
+    {ids::closeLabel, kEventLeftButtonDown, endAtOnce},
+};
 
 }  // namespace
 
-HWND LoadMainWindow(HINSTANCE instance, WindowEventHandler onCreated) {
-    if (!registerClass(instance)) return nullptr;
-    const int left = (GetSystemMetrics(SM_CXSCREEN) - kMainWindowWidth) / 2;
-    const int top = (GetSystemMetrics(SM_CYSCREEN) - kMainWindowHeight) / 2;
-    // A popup has no frame or caption; the minimise box lets the taskbar
-    // button minimise it, and the app-window style gives it that button.
-    gMainWindow = CreateWindowExW(WS_EX_APPWINDOW, kClassName, kMainWindowText,
-                                  WS_POPUP | WS_MINIMIZEBOX | WS_CLIPCHILDREN, left, top,
-                                  kMainWindowWidth, kMainWindowHeight, nullptr, nullptr,
-                                  instance, nullptr);
-    if (!gMainWindow) return nullptr;
-    HWND window = gMainWindow;
-    if (onCreated) onCreated();
-    if (IsWindow(window)) ShowWindow(window, SW_SHOWNORMAL);
-    return window;
+BindingTable mainWindowBindings() {
+    return BindingTable{kBindings, std::size(kBindings)};
+}
+
+HWND LoadMainWindow(HINSTANCE instance) {
+    return LoadForm(instance, mainWindowDefinition(), mainWindowBindings());
 }
 
 HWND mainWindowHandle() {
-    return gMainWindow;
+    return formWindow(ids::mainWindow);
 }

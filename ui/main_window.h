@@ -1,17 +1,16 @@
-// The main window: a borderless 770 x 445 window centred on the screen.
+// The program's main window: its definition with the binding table that
+// wires its events to the handlers of the other modules.
 #pragma once
 
 #include <windows.h>
 
-constexpr wchar_t kMainWindowText[] = L"墨川大自然背景音";
-constexpr int kMainWindowWidth = 770;
-constexpr int kMainWindowHeight = 445;
+#include "ui/form.h"
 
-using WindowEventHandler = void (*)();
+// The binding table of the main window.
+BindingTable mainWindowBindings();
 
-// Creates the main window hidden, raises its created event, then shows it
-// if it still exists. Returns null when the window cannot be created.
-HWND LoadMainWindow(HINSTANCE instance, WindowEventHandler onCreated);
+// Loads the main window with its bindings; null if it cannot be created.
+HWND LoadMainWindow(HINSTANCE instance);
 
 // The main window, or null before it is created and after it is destroyed.
 HWND mainWindowHandle();

@@ -145,3 +145,109 @@ class ProgramTest(unittest.TestCase):
         folder.mkdir(parents=True)
         self.addCleanup(shutil.rmtree, folder, True)
         return folder
+
+
+# --- the program's controls, the pointer and the screen --------------------
+
+# Property numbers and identifiers the program's controls answer to.
+PROPERTY_POSITION = 17
+MAIN_WINDOW_IDS = {
+    "brandLabel": 0x1601027B, "edgeHotSpot": 0x16010233, "leftFlowerHotSpot": 0x1601022B,
+    "meadowHotSpot": 0x16010223, "poppyHotSpot": 0x1601021B, "girlHotSpot": 0x16010213,
+    "boyHotSpot": 0x160101F1, "loopTimer": 0x16010176, "helpLabel": 0x16010170,
+    "minimizeLabel": 0x16010167, "closeLabel": 0x16010166,
+    "volumeBar1": 0x16010151, "volumeBar2": 0x16010159, "volumeBar3": 0x1601015A,
+    "volumeBar4": 0x1601015B, "volumeBar5": 0x1601015C, "volumeBar6": 0x1601015D,
+}
+
+
+def children(hwnd) -> list:
+    """The child windows in z-order from the top, with "id" and "inparent"."""
+    return probe("children", hwnd)
+
+
+def control(window: dict, name: str) -> dict:
+    """A control of the main window by its name in the control table."""
+    wanted = MAIN_WINDOW_IDS[name]
+    for child in children(window["hwnd"]):
+        if child["id"] == wanted:
+            return child
+    raise AssertionError("no control %s" % name)
+
+
+def get_property(hwnd, number) -> int:
+    return probe("get", hwnd, number)[0]["value"]
+
+
+def set_property(hwnd, number, value):
+    probe("set", hwnd, number, value)
+
+
+def xdotool(*args):
+    subprocess.run(["xdotool"] + [str(a) for a in args], env=lab_env(), check=True,
+                   stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                   stderr=subprocess.DEVNULL)
+
+
+def client_to_screen(window: dict, x, y):
+    """Screen point of a client point; the main window has no frame."""
+    return window["rect"][0] + x, window["rect"][1] + y
+
+
+def click_client(window: dict, x, y):
+    sx, sy = client_to_screen(window, x, y)
+    xdotool("mousemove", "--sync", sx, sy, "click", "1")
+
+
+def drag_screen(start, end, steps=10, pause=0.03):
+    """Presses the left button at start, moves to end in steps, releases."""
+    xdotool("mousemove", "--sync", start[0], start[1])
+    xdotool("mousedown", "1")
+    time.sleep(0.2)
+    for i in range(1, steps + 1):
+        xdotool("mousemove", start[0] + (end[0] - start[0]) * i // steps,
+                start[1] + (end[1] - start[1]) * i // steps)
+        time.sleep(pause)
+    xdotool("mouseup", "1")
+
+
+def focus(window: dict):
+    """Gives the window the keyboard, by its X window."""
+    x_window = subprocess.run(["xdotool", "search", "--name", window["text"]], env=lab_env(),
+                              capture_output=True, text=True).stdout.split()[0]
+    xdotool("windowfocus", "--sync", x_window)
+
+
+def screenshot(path: Path, window: dict = None) -> Path:
+    """The whole screen, or just the window's rectangle, as a PNG."""
+    subprocess.run(["import", "-window", "root", str(path)], env=lab_env(), check=True,
+                   stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                   stderr=subprocess.DEVNULL)
+    if window:
+        left, top, right, bottom = window["rect"]
+        subprocess.run(["convert", str(path), "-crop",
+                        "%dx%d+%d+%d" % (right - left, bottom - top, left, top),
+                        "+repage", str(path)], check=True)
+    return path
+
+
+def differing_pixels(a: Path, b: Path, fuzz_percent=10, diff: Path = None) -> int:
+    """How many pixels differ by more than fuzz_percent between two pictures
+    of the same size (ImageMagick's absolute error count)."""
+    result = subprocess.run(["compare", "-metric", "AE", "-fuzz", "%d%%" % fuzz_percent,
+                             str(a), str(b), str(diff or "null:")],
+                            stdin=subprocess.DEVNULL, capture_output=True, text=True)
+    return int(float(result.stderr.split()[0]))
+
+
+def pixels_near(path: Path, rect, colour="white", fuzz_percent=20) -> int:
+    """How many pixels of the rectangle (left, top, right, bottom) lie within
+    fuzz_percent of the colour."""
+    left, top, right, bottom = rect
+    result = subprocess.run(
+        ["convert", str(path), "-crop", "%dx%d+%d+%d" % (right - left, bottom - top, left, top),
+         "+repage", "-fuzz", "%d%%" % fuzz_percent, "-fill", "black", "+opaque", colour,
+         "-fill", "white", "-opaque", colour, "-colorspace", "gray",
+         "-format", "%[fx:mean*w*h]", "info:"],
+        stdin=subprocess.DEVNULL, capture_output=True, text=True, check=True)
+    return round(float(result.stdout))

@@ -8,9 +8,19 @@
 //   probe post HWND MSG WPARAM LPARAM
 //   probe press DIALOG BUTTON_ID   clicks a dialog button by its identifier
 //   probe foreground               the foreground window
+//   probe get HWND PROPERTY        a control property of the program (for
+//                                  example 17, a slider's position)
+//   probe set HWND PROPERTY VALUE  writes one, as the program itself would
+//   probe waitpaint TITLE X Y RRGGBB TOLERANCE TIMEOUT_MS
+//                                  prints "ready", then waits until the
+//                                  window titled TITLE shows a colour within
+//                                  TOLERANCE per channel at its client point
+//                                  (X, Y), and prints how long that took
 //
 // Handles and numbers are decimal or 0x-hex.
 #include <windows.h>
+
+#include "ui/control_protocol.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -177,6 +187,55 @@ int listMessageBoxes(const std::wstring& caption) {
     return 0;
 }
 
+int getProperty(HWND window, int property) {
+    DWORD_PTR value = 0;
+    if (!SendMessageTimeoutW(window, kGetPropertyMessage, static_cast<WPARAM>(property), 0,
+                             SMTO_ABORTIFHUNG, 5000, &value))
+        return 1;
+    std::printf("{\"value\":%ld}\n", static_cast<long>(static_cast<int32_t>(value)));
+    return 0;
+}
+
+int setProperty(HWND window, int property, int32_t value) {
+    DWORD_PTR handled = 0;
+    if (!SendMessageTimeoutW(window, kSetPropertyMessage, static_cast<WPARAM>(property),
+                             static_cast<LPARAM>(value), SMTO_ABORTIFHUNG, 5000, &handled))
+        return 1;
+    return handled ? 0 : 1;
+}
+
+bool closeTo(COLORREF a, COLORREF b, int tolerance) {
+    return std::abs(GetRValue(a) - GetRValue(b)) <= tolerance &&
+           std::abs(GetGValue(a) - GetGValue(b)) <= tolerance &&
+           std::abs(GetBValue(a) - GetBValue(b)) <= tolerance;
+}
+
+// Polls the screen without sleeping, so the time is exact to a millisecond
+// or so; the caller starts the program after "ready".
+int waitForPaint(const std::wstring& title, POINT point, COLORREF wanted, int tolerance,
+                 DWORD timeoutMs) {
+    std::printf("ready\n");
+    std::fflush(stdout);
+    const DWORD start = GetTickCount();
+    HDC screen = GetDC(nullptr);
+    while (GetTickCount() - start < timeoutMs) {
+        HWND window = FindWindowW(nullptr, title.c_str());
+        if (window && IsWindowVisible(window)) {
+            POINT at = point;
+            ClientToScreen(window, &at);
+            const COLORREF seen = GetPixel(screen, at.x, at.y);
+            if (seen != CLR_INVALID && closeTo(seen, wanted, tolerance)) {
+                std::printf("{\"ms\":%lu}\n", static_cast<unsigned long>(GetTickCount() - start));
+                ReleaseDC(nullptr, screen);
+                return 0;
+            }
+        }
+        Sleep(1);
+    }
+    ReleaseDC(nullptr, screen);
+    return 1;
+}
+
 }  // namespace
 
 // Wide arguments: the caption of a message box may be Chinese.
@@ -201,7 +260,22 @@ int wmain(int argc, wchar_t** argv) {
         printWindow(GetForegroundWindow(), "");
         return 0;
     }
+    if (command == L"get" && argc == 4)
+        return getProperty(handle(argv[2]), static_cast<int>(number(argv[3])));
+    if (command == L"set" && argc == 5) {
+        return setProperty(handle(argv[2]), static_cast<int>(number(argv[3])),
+                           static_cast<int32_t>(std::wcstol(argv[4], nullptr, 0)));
+    }
+    if (command == L"waitpaint" && argc == 8) {
+        const unsigned long rgb = std::wcstoul(argv[5], nullptr, 16);
+        return waitForPaint(argv[2], POINT{std::wcstol(argv[3], nullptr, 0),
+                                           std::wcstol(argv[4], nullptr, 0)},
+                            RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF),
+                            static_cast<int>(number(argv[6])),
+                            static_cast<DWORD>(number(argv[7])));
+    }
     std::fprintf(stderr, "usage: probe windows|children H|props H|msgbox CAPTION|"
-                         "post H MSG W L|press H ID|foreground\n");
+                         "post H MSG W L|press H ID|foreground|get H P|set H P V|"
+                         "waitpaint TITLE X Y RRGGBB TOL MS\n");
     return 2;
 }

@@ -2,6 +2,9 @@
 
 #include <vector>
 
+#include "app/startup.h"
+#include "ui/control_table.h"
+
 namespace test {
 
 namespace {
@@ -93,6 +96,45 @@ long runAndWait(const std::wstring& commandLine, DWORD timeoutMs) {
     }
     CloseHandle(process.hProcess);
     return result;
+}
+
+bool pumpUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) continue;
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        if (condition()) return true;
+        if (GetTickCount() - start >= timeoutMs) return condition();
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+    }
+}
+
+void pumpFor(DWORD ms) {
+    pumpUntil([] { return false; }, ms);
+}
+
+TestForm::TestForm(BindingTable bindings) {
+    static const bool gdiplusStarted = (startGdiplus(), true);
+    (void)gdiplusStarted;
+    window_ = LoadForm(GetModuleHandleW(nullptr), mainWindowDefinition(), bindings);
+    if (window_) {
+        SetForegroundWindow(window_);
+        UpdateWindow(window_);
+        pumpFor(50);
+    }
+}
+
+TestForm::~TestForm() {
+    if (IsWindow(window_)) DestroyWindow(window_);
+    pumpFor(10);
+}
+
+HWND TestForm::control(uint32_t id) const {
+    return GetDlgItem(window_, static_cast<int>(id));
 }
 
 MessageBoxWatcher::MessageBoxWatcher(std::wstring caption, DWORD timeoutMs)

@@ -5,8 +5,11 @@
 #include <windows.h>
 
 #include <atomic>
+#include <functional>
 #include <string>
 #include <thread>
+
+#include "ui/form.h"
 
 namespace test {
 
@@ -35,6 +38,30 @@ std::wstring ownExecutable();
 // Runs a command line and returns its exit code; -2 when it could not start
 // and -3 when it did not end within the time-out.
 long runAndWait(const std::wstring& commandLine, DWORD timeoutMs);
+
+// Dispatches this thread's messages until the condition holds or the time
+// is up; returns the condition's last value. A quit message is taken out of
+// the queue and dropped: windows the tests destroy post one.
+bool pumpUntil(const std::function<bool()>& condition, DWORD timeoutMs);
+
+// Dispatches this thread's messages for the given time.
+void pumpFor(DWORD ms);
+
+// The main window's definition loaded with the given bindings (GDI+ started
+// first, for the background), shown and painted. Destroyed with the owner.
+class TestForm {
+public:
+    explicit TestForm(BindingTable bindings);
+    ~TestForm();
+    TestForm(const TestForm&) = delete;
+    TestForm& operator=(const TestForm&) = delete;
+
+    HWND window() const { return window_; }
+    HWND control(uint32_t id) const;
+
+private:
+    HWND window_;
+};
 
 // What a watched message box showed.
 struct SeenMessageBox {

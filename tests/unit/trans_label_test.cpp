@@ -1,0 +1,62 @@
+// The labels' looks: the fonts made from the table's fields and the text
+// format of each alignment.
+#include <gtest/gtest.h>
+
+#include "test_support.h"
+#include "ui/control_table.h"
+#include "ui/trans_label.h"
+
+namespace {
+
+LOGFONTW fontOf(HWND label) {
+    LOGFONTW font{};
+    GetObjectW(reinterpret_cast<HGDIOBJ>(SendMessageW(label, WM_GETFONT, 0, 0)), sizeof(font),
+               &font);
+    return font;
+}
+
+TEST(TransLabel, FontsCarryTheTablesFieldsAndChannelNamesUseTheDefaultGuiFont) {
+    test::TestForm form(BindingTable{nullptr, 0});
+    ASSERT_NE(form.window(), nullptr);
+
+    const LOGFONTW brand = fontOf(form.control(ids::brandLabel));
+    EXPECT_STREQ(brand.lfFaceName, L"微软雅黑");
+    EXPECT_EQ(brand.lfHeight, -14);
+    EXPECT_EQ(brand.lfWeight, 400);
+    EXPECT_EQ(brand.lfCharSet, 134);
+    EXPECT_EQ(brand.lfOutPrecision, 3);
+    EXPECT_EQ(brand.lfClipPrecision, 2);
+    EXPECT_EQ(brand.lfQuality, 1);
+    EXPECT_EQ(brand.lfPitchAndFamily, 0x22);
+
+    for (uint32_t id : {ids::helpLabel, ids::minimizeLabel, ids::closeLabel}) {
+        const LOGFONTW glyph = fontOf(form.control(id));
+        EXPECT_STREQ(glyph.lfFaceName, L"");
+        EXPECT_EQ(glyph.lfHeight, -19);
+        EXPECT_EQ(glyph.lfWeight, 700);
+        EXPECT_EQ(glyph.lfCharSet, 134);
+        EXPECT_EQ(glyph.lfOutPrecision | glyph.lfClipPrecision | glyph.lfQuality |
+                      glyph.lfPitchAndFamily,
+                  0);
+    }
+    for (uint32_t id : ids::channelLabel)
+        EXPECT_EQ(reinterpret_cast<HGDIOBJ>(SendMessageW(form.control(id), WM_GETFONT, 0, 0)),
+                  GetStockObject(DEFAULT_GUI_FONT));
+}
+
+TEST(TransLabel, TextFormatNeverClipsAndFollowsTheAlignment) {
+    auto format = [](HorizontalAlign h, VerticalAlign v, bool wrap) {
+        return labelTextFormat(LabelLook{0, nullptr, h, v, wrap});
+    };
+    using H = HorizontalAlign;
+    using V = VerticalAlign;
+    EXPECT_EQ(format(H::Left, V::Middle, false), UINT(DT_NOCLIP | DT_SINGLELINE | DT_VCENTER));
+    EXPECT_EQ(format(H::Centre, V::Middle, false),
+              UINT(DT_NOCLIP | DT_CENTER | DT_SINGLELINE | DT_VCENTER));
+    EXPECT_EQ(format(H::Right, V::Top, false), UINT(DT_NOCLIP | DT_RIGHT | DT_SINGLELINE));
+    EXPECT_EQ(format(H::Left, V::Bottom, false), UINT(DT_NOCLIP | DT_SINGLELINE | DT_BOTTOM));
+    // With word wrap the vertical alignment is always the middle.
+    EXPECT_EQ(format(H::Left, V::Top, true), UINT(DT_NOCLIP | DT_WORDBREAK | DT_VCENTER));
+}
+
+}  // namespace

@@ -1,0 +1,340 @@
+#include "ui/form.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+#include "ui/gdi.h"
+#include "ui/media_play.h"
+#include "ui/pictures.h"
+#include "ui/super_bar.h"
+#include "ui/timer_control.h"
+#include "ui/trans_label.h"
+
+namespace {
+
+constexpr wchar_t kClassName[] = L"heyu.Form";
+// Posted at the first activation, so that its handler runs from the message
+// loop once the window has been shown, not inside ShowWindow.
+constexpr UINT kFirstActivationMessage = WM_APP + 0x110;
+
+struct Form {
+    const FormDefinition* definition = nullptr;
+    BindingTable bindings{};
+    HWND window = nullptr;
+    GdiBitmap background;
+    MemoryDc backgroundDc;
+    std::unique_ptr<SelectedObject> backgroundSelection;
+    SIZE backgroundSize{};
+    HFONT font = nullptr;  // the default GUI font: a stock object, not owned
+    bool activatedBefore = false;
+};
+
+std::vector<Form*>& liveForms() {
+    static std::vector<Form*> forms;
+    return forms;
+}
+
+Form* formById(uint32_t windowId) {
+    for (Form* form : liveForms())
+        if (form->definition->windowId == windowId) return form;
+    return nullptr;
+}
+
+Form* formOf(HWND window) {
+    return reinterpret_cast<Form*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+}
+
+// The background picture stretched over the client area; the system's
+// window colour where there is no picture.
+void paintBackground(const Form& form, HDC dc) {
+    RECT client;
+    GetClientRect(form.window, &client);
+    if (!form.background) {
+        FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+        return;
+    }
+    SetStretchBltMode(dc, COLORONCOLOR);
+    StretchBlt(dc, 0, 0, client.right, client.bottom, form.backgroundDc.get(), 0, 0,
+               form.backgroundSize.cx, form.backgroundSize.cy, SRCCOPY);
+}
+
+// The whole client area as the user sees it: the background, then every
+// visible control from the bottom of the z-order up, each clipped to its
+// own rectangle. A snapshot of the window needs this, since printing a
+// window does not reach its children by itself.
+void printClient(const Form& form, HDC dc) {
+    paintBackground(form, dc);
+    std::vector<HWND> children;
+    for (HWND child = GetWindow(form.window, GW_CHILD); child;
+         child = GetWindow(child, GW_HWNDNEXT))
+        children.push_back(child);
+    for (auto it = children.rbegin(); it != children.rend(); ++it) {
+        if (!IsWindowVisible(*it)) continue;
+        RECT rect;
+        GetWindowRect(*it, &rect);
+        MapWindowPoints(HWND_DESKTOP, form.window, reinterpret_cast<POINT*>(&rect), 2);
+        const int saved = SaveDC(dc);
+        IntersectClipRect(dc, rect.left, rect.top, rect.right, rect.bottom);
+        OffsetViewportOrgEx(dc, rect.left, rect.top, nullptr);
+        SendMessageW(*it, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+        RestoreDC(dc, saved);
+    }
+}
+
+int32_t raise(const Form& form, int event, int32_t fallback = 0) {
+    return dispatchEvent(form.definition->windowId, form.definition->unitId, event, EventArgs{},
+                         fallback);
+}
+
+int32_t windowState(HWND window) {
+    if (IsIconic(window)) return kWindowStateMinimized;
+    if (IsZoomed(window)) return kWindowStateMaximized;
+    return kWindowStateNormal;
+}
+
+bool writeWindowState(HWND window, int32_t state) {
+    switch (state) {
+    case kWindowStateNormal: ShowWindow(window, SW_RESTORE); return true;
+    case kWindowStateMinimized: ShowWindow(window, SW_MINIMIZE); return true;
+    case kWindowStateMaximized: ShowWindow(window, SW_MAXIMIZE); return true;
+    default: return false;
+    }
+}
+
+void focusFirstTabStop(HWND window) {
+    // The z-order runs from the last slider up, so the first one in the
+    // window is the last tab stop in it.
+    HWND first = nullptr;
+    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if (IsWindowVisible(child) && (GetWindowLongW(child, GWL_STYLE) & WS_TABSTOP))
+            first = child;
+    if (first) SetFocus(first);
+}
+
+LRESULT CALLBACK formProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    Form* form = formOf(window);
+    if (message == WM_NCCREATE) {
+        auto* created = reinterpret_cast<CREATESTRUCTW*>(lParam);
+        form = static_cast<Form*>(created->lpCreateParams);
+        form->window = window;
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+        liveForms().push_back(form);
+    }
+    if (!form) return DefWindowProcW(window, message, wParam, lParam);
+    switch (message) {
+    case WM_NCDESTROY: {
+        auto& forms = liveForms();
+        forms.erase(std::remove(forms.begin(), forms.end(), form), forms.end());
+        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        delete form;
+        return 0;
+    }
+    case WM_DESTROY:
+        // The form is the program's only window: with it gone the message
+        // loop ends with exit code 0.
+        PostQuitMessage(0);
+        return 0;
+    case WM_CLOSE:
+        // The close query decides; with no handler bound the close goes on.
+        if (raise(*form, kEventCloseQuery, TRUE)) DestroyWindow(window);
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;  // WM_PAINT covers every pixel
+    case WM_PAINT: {
+        PaintScope paint(window);
+        paintBackground(*form, paint.dc());
+        return 0;
+    }
+    case kPaintBackdropMessage:
+        paintBackground(*form, reinterpret_cast<HDC>(wParam));
+        return 0;
+    case WM_PRINTCLIENT:
+        printClient(*form, reinterpret_cast<HDC>(wParam));
+        return 0;
+    case WM_SETFONT:
+        form->font = reinterpret_cast<HFONT>(wParam);
+        return 0;
+    case WM_GETFONT:
+        return reinterpret_cast<LRESULT>(form->font);
+    case WM_LBUTTONDOWN: {
+        // Only presses on the bare picture arrive here; they move the window
+        // as a press on a caption would.
+        POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        ClientToScreen(window, &point);
+        PostMessageW(window, WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(point.x, point.y));
+        return 0;
+    }
+    case WM_KEYDOWN:
+        if (wParam == VK_ESCAPE) SendMessageW(window, WM_CLOSE, 0, 0);
+        if (wParam == VK_TAB) focusFirstTabStop(window);
+        return 0;
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) != WA_INACTIVE) {
+            if (!form->activatedBefore) {
+                form->activatedBefore = true;
+                PostMessageW(window, kFirstActivationMessage, 0, 0);
+            } else {
+                raise(*form, kEventActivated);
+            }
+        }
+        break;
+    case kFirstActivationMessage:
+        // The window is painted before the first-activation handler starts.
+        RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+        raise(*form, kEventFirstActivation);
+        if (IsWindow(window)) raise(*form, kEventActivated);
+        return 0;
+    case kGetPropertyMessage:
+        return wParam == kPropertyWindowState ? windowState(window) : 0;
+    case kSetPropertyMessage:
+        return wParam == kPropertyWindowState &&
+               writeWindowState(window, static_cast<int32_t>(lParam));
+    case kRaiseEventMessage: {
+        const auto* raised = reinterpret_cast<const ControlEvent*>(lParam);
+        return dispatchEvent(form->definition->windowId, raised->controlId, raised->event,
+                             raised->args, raised->fallback);
+    }
+    default:
+        break;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+bool registerClass(HINSTANCE instance) {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.lpfnWndProc = formProc;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    // No background brush: the picture covers the client area.
+    windowClass.lpszClassName = kClassName;
+    return RegisterClassExW(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
+HWND createControl(HWND parent, const ControlRow& row) {
+    switch (row.kind) {
+    case ControlKind::TransLabel: return createTransLabel(parent, row);
+    case ControlKind::SuperBar: return createSuperBar(parent, row);
+    case ControlKind::MediaPlay: return createMediaPlay(parent, row);
+    case ControlKind::Timer: return createTimerControl(parent, row);
+    }
+    return nullptr;
+}
+
+void loadBackground(Form& form) {
+    form.background = loadBackgroundPicture();
+    if (!form.background) return;
+    BITMAP info{};
+    GetObjectW(form.background.get(), sizeof(info), &info);
+    form.backgroundSize = SIZE{info.bmWidth, info.bmHeight};
+    form.backgroundDc = MemoryDc(nullptr);
+    form.backgroundSelection =
+        std::make_unique<SelectedObject>(form.backgroundDc.get(), form.background.get());
+}
+
+// Creates the controls from the last row up to the first, stacks them so
+// that the first row is on top, then shows the visible ones without
+// activating anything. False if a control cannot be made.
+bool createControls(HWND window, const FormDefinition& definition) {
+    std::vector<HWND> controls(definition.rowCount);
+    for (size_t i = definition.rowCount; i-- > 0;) {
+        controls[i] = createControl(window, definition.rows[i]);
+        if (!controls[i]) return false;
+    }
+    const UINT keep = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
+    for (size_t i = 0; i < controls.size(); ++i)
+        SetWindowPos(controls[i], i == 0 ? HWND_TOP : controls[i - 1], 0, 0, 0, 0, keep);
+    for (size_t i = 0; i < controls.size(); ++i)
+        if (definition.rows[i].visible) ShowWindow(controls[i], SW_SHOWNA);
+    return true;
+}
+
+}  // namespace
+
+LONG borderlessStyle(LONG style) {
+    const LONG frame = WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MAXIMIZEBOX;
+    return (style & ~frame) | WS_MINIMIZEBOX;
+}
+
+POINT centredOrigin(int screenWidth, int screenHeight, int width, int height) {
+    return POINT{(screenWidth - width) / 2, (screenHeight - height) / 2};
+}
+
+HWND LoadForm(HINSTANCE instance, const FormDefinition& definition, BindingTable bindings) {
+    if (!registerClass(instance)) return nullptr;
+    auto form = std::make_unique<Form>();
+    form->definition = &definition;
+    form->bindings = bindings;
+    loadBackground(*form);
+    const POINT origin = centredOrigin(GetSystemMetrics(SM_CXSCREEN),
+                                       GetSystemMetrics(SM_CYSCREEN), definition.width,
+                                       definition.height);
+    // A popup has no frame, so the window is exactly its client area; the
+    // app-window style gives it its own taskbar button; clipping children
+    // keeps the background from painting over the sliders.
+    HWND window = CreateWindowExW(WS_EX_APPWINDOW, kClassName, definition.text,
+                                  WS_POPUP | WS_CLIPCHILDREN, origin.x, origin.y,
+                                  definition.width, definition.height, nullptr, nullptr,
+                                  instance, form.release());
+    if (!window) return nullptr;
+    RECT outer;
+    GetWindowRect(window, &outer);
+    if (outer.right - outer.left != definition.width ||
+        outer.bottom - outer.top != definition.height)
+        MoveWindow(window, origin.x, origin.y, definition.width, definition.height, FALSE);
+    // The minimise box stays so that the taskbar button can minimise it.
+    SetWindowLongW(window, GWL_STYLE, borderlessStyle(GetWindowLongW(window, GWL_STYLE)));
+    SetWindowPos(window, nullptr, 0, 0, 0, 0,
+                 SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)),
+                 FALSE);
+
+    if (!createControls(window, definition)) {
+        DestroyWindow(window);
+        return nullptr;
+    }
+    dispatchEvent(definition.windowId, definition.unitId, kEventCreated, EventArgs{});
+    // The created handler may have destroyed the window or ended the program.
+    if (!IsWindow(window)) return nullptr;
+    ShowWindow(window, SW_SHOWNORMAL);
+    return window;
+}
+
+HWND formWindow(uint32_t windowId) {
+    Form* form = formById(windowId);
+    return form ? form->window : nullptr;
+}
+
+HWND controlWindow(uint32_t windowId, uint32_t controlId) {
+    Form* form = formById(windowId);
+    if (!form) return nullptr;
+    if (controlId == form->definition->unitId) return form->window;
+    return GetDlgItem(form->window, static_cast<int>(controlId));
+}
+
+int32_t getProperty(uint32_t windowId, uint32_t controlId, int property) {
+    HWND target = controlWindow(windowId, controlId);
+    if (!target) return 0;
+    return static_cast<int32_t>(SendMessageW(target, kGetPropertyMessage, property, 0));
+}
+
+bool setProperty(uint32_t windowId, uint32_t controlId, int property, int32_t value) {
+    HWND target = controlWindow(windowId, controlId);
+    if (!target) return false;
+    return SendMessageW(target, kSetPropertyMessage, property, static_cast<LPARAM>(value)) != 0;
+}
+
+int32_t dispatchEvent(uint32_t windowId, uint32_t controlId, int event, const EventArgs& args,
+                      int32_t fallback) {
+    const Form* form = formById(windowId);
+    if (!form) return fallback;
+    for (size_t i = 0; i < form->bindings.count; ++i) {
+        const Binding& binding = form->bindings.rows[i];
+        if (binding.controlId == controlId && binding.event == event && binding.handler)
+            return binding.handler(args);
+    }
+    return fallback;
+}

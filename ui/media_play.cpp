@@ -1,0 +1,189 @@
+#include "ui/media_play.h"
+
+#include <mmsystem.h>
+#include <rpc.h>
+
+#include <cwctype>
+#include <memory>
+
+
+namespace {
+
+constexpr wchar_t kClassName[] = L"heyu.MediaPlay";
+constexpr int32_t kDeviceVolumeMaximum = 1000;
+constexpr int kVolumeFactor = 10;
+constexpr UINT kStatusAnswerLength = 255;
+
+struct KnownType {
+    const wchar_t* extension;
+    const wchar_t* deviceType;
+};
+
+// The platform's simple devices; everything else, the program's own
+// ".tmp" track files and ".mp3" included, goes to the MPEG player.
+constexpr KnownType kKnownTypes[] = {
+    {L"wav", L"waveaudio"},
+    {L"mid", L"sequencer"},
+    {L"rmi", L"sequencer"},
+};
+constexpr wchar_t kDefaultDeviceType[] = L"MPEGvideo";
+
+MediaPlayState* stateOf(HWND window) {
+    return reinterpret_cast<MediaPlayState*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+}
+
+// The state of a player window; null for any other window.
+MediaPlayState* playerState(HWND window) {
+    wchar_t kind[32];
+    if (!GetClassNameW(window, kind, 32) || lstrcmpW(kind, kClassName) != 0) return nullptr;
+    return stateOf(window);
+}
+
+// Sends one command text; the alias is filled in for %s. Only the status
+// query asks for an answer.
+MCIERROR send(const wchar_t* format, const std::wstring& alias, int32_t number = 0,
+              wchar_t* answer = nullptr, UINT answerLength = 0) {
+    wchar_t command[512];
+    // The formats hold %s before any %d, and a %d only when a number is given.
+    if (_snwprintf(command, 512, format, alias.c_str(), static_cast<int>(number)) < 0)
+        return MCIERR_PARAM_OVERFLOW;
+    command[511] = L'\0';
+    return mciSendStringW(command, answer, answerLength, nullptr);
+}
+
+std::wstring makeAlias() {
+    GUID guid;
+    if (CoCreateGuid(&guid) != S_OK) return {};
+    return aliasFromGuid(guid);
+}
+
+LRESULT CALLBACK playerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    MediaPlayState* state = stateOf(window);
+    switch (message) {
+    case WM_NCCREATE: {
+        auto* created = reinterpret_cast<CREATESTRUCTW*>(lParam);
+        SetWindowLongPtrW(window, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(created->lpCreateParams));
+        break;
+    }
+    case WM_DESTROY:
+        if (state) send(L"close %s", state->deviceAlias);
+        return 0;
+    case WM_NCDESTROY:
+        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        delete state;
+        return 0;
+    default:
+        break;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+bool registerClass(HINSTANCE instance) {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.lpfnWndProc = playerProc;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.lpszClassName = kClassName;
+    return RegisterClassExW(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
+}  // namespace
+
+std::wstring deviceTypeFor(const std::wstring& path) {
+    const size_t dot = path.rfind(L'.');
+    std::wstring extension = dot == std::wstring::npos ? L"" : path.substr(dot + 1, 3);
+    for (wchar_t& c : extension) c = static_cast<wchar_t>(std::towlower(c));
+    for (const KnownType& known : kKnownTypes)
+        if (extension == known.extension) return known.deviceType;
+    return kDefaultDeviceType;
+}
+
+std::wstring aliasFromGuid(const GUID& guid) {
+    GUID copy = guid;
+    RPC_WSTR text = nullptr;
+    if (UuidToStringW(&copy, &text) != RPC_S_OK || !text) return {};
+    std::wstring alias;
+    for (const wchar_t* c = reinterpret_cast<const wchar_t*>(text); *c; ++c)
+        if (*c != L'-') alias += *c;
+    RpcStringFreeW(&text);
+    return alias;
+}
+
+std::optional<int32_t> deviceVolume(int32_t volume) {
+    // In 64 bits, so that a huge volume cannot wrap into the device's range.
+    const int64_t scaled = static_cast<int64_t>(volume) * kVolumeFactor;
+    if (scaled < 0 || scaled > kDeviceVolumeMaximum) return std::nullopt;
+    return static_cast<int32_t>(scaled);
+}
+
+MediaStatus statusFromMode(const std::wstring& mode) {
+    if (mode == L"playing") return kMediaPlaying;
+    if (mode == L"stopped") return kMediaStopped;
+    if (mode == L"paused") return kMediaPaused;
+    return kMediaOther;
+}
+
+HWND createMediaPlay(HWND parent, const ControlRow& row) {
+    HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE));
+    if (!registerClass(instance)) return nullptr;
+    auto state = std::make_unique<MediaPlayState>();
+    state->deviceAlias = makeAlias();
+    // The window owns the record from WM_NCCREATE and frees it at WM_NCDESTROY.
+    return CreateWindowExW(0, kClassName, L"", WS_CHILD, row.left, row.top, row.width,
+                           row.height, parent,
+                           reinterpret_cast<HMENU>(static_cast<UINT_PTR>(row.id)), instance,
+                           state.release());
+}
+
+const MediaPlayState* mediaPlayState(HWND player) {
+    return playerState(player);
+}
+
+bool mediaOpen(HWND player, const std::wstring& path) {
+    MediaPlayState* state = playerState(player);
+    if (!state) return false;
+    send(L"close %s", state->deviceAlias);  // a failure only means nothing was open
+    state->lastFile = path;
+    state->deviceType = deviceTypeFor(path);
+    MCI_OPEN_PARMSW open{};
+    open.lpstrDeviceType = state->deviceType.c_str();
+    open.lpstrElementName = state->lastFile.c_str();
+    open.lpstrAlias = state->deviceAlias.c_str();
+    return mciSendCommandW(0, MCI_OPEN, MCI_OPEN_TYPE | MCI_OPEN_ELEMENT | MCI_OPEN_ALIAS,
+                           reinterpret_cast<DWORD_PTR>(&open)) == 0;
+}
+
+bool mediaPlay(HWND player, int32_t from) {
+    const MediaPlayState* state = mediaPlayState(player);
+    if (!state) return false;
+    // No wait, notify or repeat: the call returns and the device plays on.
+    if (from == -1) return send(L"play %s", state->deviceAlias) == 0;
+    return send(L"play %s from %d", state->deviceAlias, from) == 0;
+}
+
+MediaStatus mediaGetStatus(HWND player) {
+    const MediaPlayState* state = mediaPlayState(player);
+    if (!state) return kMediaOther;
+    wchar_t answer[kStatusAnswerLength + 1] = {};
+    if (send(L"status %s mode", state->deviceAlias, 0, answer, kStatusAnswerLength) != 0)
+        return kMediaOther;
+    return statusFromMode(answer);
+}
+
+bool mediaStop(HWND player) {
+    const MediaPlayState* state = mediaPlayState(player);
+    if (!state) return false;
+    if (send(L"stop %s", state->deviceAlias) != 0) return false;
+    return send(L"seek %s to start", state->deviceAlias) == 0;
+}
+
+void mediaSetVolume(HWND player, int32_t left, int32_t right) {
+    const MediaPlayState* state = mediaPlayState(player);
+    if (!state) return;
+    if (const auto value = deviceVolume(left))
+        send(L"setaudio %s left volume to %d", state->deviceAlias, *value);
+    if (const auto value = deviceVolume(right))
+        send(L"setaudio %s right volume to %d", state->deviceAlias, *value);
+}

@@ -1,0 +1,110 @@
+#include "ui/pictures.h"
+
+#include <objidl.h>
+
+#include <cstring>
+
+#include "app/embedded_data.h"
+#include "app/gdiplus_api.h"
+#include "ui/resources.h"
+
+namespace {
+
+// Releases a COM interface at the end of a scope.
+template <typename Interface>
+struct ComRelease {
+    Interface* pointer = nullptr;
+    ~ComRelease() {
+        if (pointer) pointer->Release();
+    }
+};
+
+struct GdipImage {
+    Gdiplus::GpBitmap* bitmap = nullptr;
+    ~GdipImage() {
+        if (bitmap) Gdiplus::DllExports::GdipDisposeImage(bitmap);
+    }
+};
+
+GdiBitmap loadBitmapResource(HINSTANCE instance, int id) {
+    return GdiBitmap(static_cast<HBITMAP>(
+        LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, 0)));
+}
+
+MaskedStrip loadStrip(HINSTANCE instance, int imageId, int maskId) {
+    return MaskedStrip{loadBitmapResource(instance, imageId),
+                       loadBitmapResource(instance, maskId)};
+}
+
+}  // namespace
+
+GdiBitmap loadBackgroundPicture() {
+    const EmbeddedBlock block = lockEmbeddedBlock(IDR_BACKGROUND);
+    if (!block || block.size == 0) return {};
+    const size_t size = block.size;
+
+    // GDI+ decodes from a stream; the stream owns a movable copy of the bytes
+    // and frees it when released.
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size);
+    if (!memory) return {};
+    void* target = GlobalLock(memory);
+    if (!target) {
+        GlobalFree(memory);
+        return {};
+    }
+    std::memcpy(target, block.data, size);
+    GlobalUnlock(memory);
+    ComRelease<IStream> stream;
+    if (CreateStreamOnHGlobal(memory, TRUE, &stream.pointer) != S_OK) {
+        GlobalFree(memory);
+        return {};
+    }
+    GdipImage image;
+    if (Gdiplus::DllExports::GdipCreateBitmapFromStream(stream.pointer, &image.bitmap) !=
+        Gdiplus::Ok)
+        return {};
+    HBITMAP bitmap = nullptr;
+    if (Gdiplus::DllExports::GdipCreateHBITMAPFromBitmap(image.bitmap, &bitmap, 0) !=
+        Gdiplus::Ok)
+        return {};
+    return GdiBitmap(bitmap);
+}
+
+SliderSkin loadSliderSkin(HINSTANCE instance) {
+    return SliderSkin{loadStrip(instance, IDB_BAR_LIGHT, IDB_BAR_LIGHT_MASK),
+                      loadStrip(instance, IDB_BAR_DARK, IDB_BAR_DARK_MASK),
+                      loadStrip(instance, IDB_ARROWS, IDB_ARROWS_MASK),
+                      loadStrip(instance, IDB_THUMB, IDB_THUMB_MASK)};
+}
+
+void drawMasked(HDC dc, int x, int y, int w, int h, const MaskedStrip& strip, int sx, int sy,
+                int sw, int sh) {
+    if (w <= 0 || h <= 0 || !strip.image || !strip.mask) return;
+    MemoryDc source(dc);
+    // A monochrome source maps white to the background colour and black to
+    // the text colour of the destination.
+    const COLORREF oldBack = SetBkColor(dc, RGB(255, 255, 255));
+    const COLORREF oldText = SetTextColor(dc, RGB(0, 0, 0));
+    SetStretchBltMode(dc, COLORONCOLOR);
+    {
+        SelectedObject mask(source.get(), strip.mask.get());
+        StretchBlt(dc, x, y, w, h, source.get(), sx, sy, sw, sh, SRCAND);
+    }
+    {
+        SelectedObject image(source.get(), strip.image.get());
+        StretchBlt(dc, x, y, w, h, source.get(), sx, sy, sw, sh, SRCPAINT);
+    }
+    SetBkColor(dc, oldBack);
+    SetTextColor(dc, oldText);
+}
+
+void drawBar(HDC dc, int x, int y, int w, const MaskedStrip& bar) {
+    if (w <= 0) return;
+    const int end = w < 2 * kBarFixedColumns ? w / 2 : kBarFixedColumns;
+    const int middleSource = kBarImageWidth - 2 * kBarFixedColumns;
+    drawMasked(dc, x, y, end, kBarImageHeight, bar, 0, 0, end, kBarImageHeight);
+    drawMasked(dc, x + end, y, w - 2 * end, kBarImageHeight, bar, kBarFixedColumns, 0,
+               middleSource, kBarImageHeight);
+    drawMasked(dc, x + w - end, y, end, kBarImageHeight, bar, kBarImageWidth - end, 0, end,
+               kBarImageHeight);
+}

@@ -1,0 +1,44 @@
+// The pictures the executable carries: the background, decoded with GDI+,
+// and the slider strips with their masks, and the masked drawing they need.
+#pragma once
+
+#include <windows.h>
+
+#include "ui/gdi.h"
+
+// A colour strip and its 1-bit mask: white in the mask is transparent, and
+// the colour image is pure black there.
+struct MaskedStrip {
+    GdiBitmap image;
+    GdiBitmap mask;
+};
+
+// One slider's own copy of its four strips.
+struct SliderSkin {
+    MaskedStrip lightBar;  // the track
+    MaskedStrip darkBar;   // the fill from the left arrow to the thumb
+    MaskedStrip arrows;    // 8 images: left arrow looks 0..3, right arrow looks 4..7
+    MaskedStrip thumb;     // 16 images: look * 4 + piece
+};
+
+constexpr int kBarImageWidth = 60;
+constexpr int kBarImageHeight = 13;
+constexpr int kBarFixedColumns = 6;  // kept unscaled at each end of a bar
+constexpr int kArrowImageWidth = 15;
+constexpr int kThumbImageWidth = 10;
+constexpr int kStripHeight = 13;
+
+// The background JPEG of the main window, carried by the executable, as a
+// GDI bitmap; null if it is missing or GDI+ cannot decode it.
+GdiBitmap loadBackgroundPicture();
+
+SliderSkin loadSliderSkin(HINSTANCE instance);
+
+// Draws the part (sx, sy, sw, sh) of a strip into (x, y, w, h), stretching
+// it, and leaves the destination alone where the mask is white.
+void drawMasked(HDC dc, int x, int y, int w, int h, const MaskedStrip& strip, int sx, int sy,
+                int sw, int sh);
+
+// Draws a bar strip w pixels wide: its first and last columns unscaled, the
+// middle stretched to fill the rest.
+void drawBar(HDC dc, int x, int y, int w, const MaskedStrip& bar);

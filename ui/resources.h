@@ -1,0 +1,13 @@
+// Resource identifiers of the pictures the executable carries. Shared by the
+// resource script and the code, so it holds plain macros only.
+#pragma once
+
+#define IDR_BACKGROUND 101
+#define IDB_BAR_LIGHT 301
+#define IDB_BAR_LIGHT_MASK 302
+#define IDB_BAR_DARK 303
+#define IDB_BAR_DARK_MASK 304
+#define IDB_ARROWS 305
+#define IDB_ARROWS_MASK 306
+#define IDB_THUMB 307
+#define IDB_THUMB_MASK 308

@@ -1,0 +1,508 @@
+#include "ui/super_bar.h"
+
+#include <windowsx.h>
+
+#include <memory>
+
+#include "ui/control_protocol.h"
+#include "ui/gdi.h"
+#include "ui/pictures.h"
+
+namespace {
+
+constexpr wchar_t kBarClass[] = L"heyu.SuperBar";
+constexpr wchar_t kPartClass[] = L"heyu.SuperBarPart";
+constexpr UINT_PTR kDelayTimer = 1;
+constexpr UINT_PTR kRepeatTimer = 2;
+constexpr int kPartCount = 4;  // indexed by SliderPart
+
+struct PartState {
+    bool hot = false;
+    bool pressed = false;
+};
+
+struct SuperBar {
+    HWND window = nullptr;
+    SliderRange range{kSuperBarMinimum, kSuperBarMaximum};
+    int32_t position = kSuperBarInitialPosition;
+    SliderMetrics metrics{};
+    int height = 0;
+    SliderSkin skin;
+    HWND leftArrow = nullptr;
+    HWND rightArrow = nullptr;
+    HWND thumb = nullptr;
+    HWND fill = nullptr;
+    int thumbX = 0;  // where the thumb window stands, also while it is dragged
+    PartState parts[kPartCount];
+    HWND heldArrow = nullptr;  // an arrow button with the mouse captured
+    bool trackPressed = false;
+    bool dragging = false;
+    int dragStartX = 0;
+};
+
+int index(SliderPart part) {
+    return static_cast<int>(part);
+}
+
+SuperBar* barOf(HWND window) {
+    return reinterpret_cast<SuperBar*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+}
+
+PartLook lookOf(const PartState& state) {
+    if (state.pressed) return PartLook::Pressed;
+    if (state.hot) return PartLook::Hot;
+    return PartLook::Normal;
+}
+
+int barTop(const SuperBar& bar) {
+    return (bar.height - kStripHeight) / 2;
+}
+
+SliderPart partOfWindow(const SuperBar& bar, HWND part) {
+    if (part == bar.leftArrow) return SliderPart::LeftArrow;
+    if (part == bar.rightArrow) return SliderPart::RightArrow;
+    if (part == bar.thumb) return SliderPart::Thumb;
+    return SliderPart::Track;  // the fill bar is part of the track
+}
+
+void redraw(const SuperBar& bar) {
+    RedrawWindow(bar.window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+}
+
+void drawThumb(HDC dc, const SuperBar& bar, int y) {
+    const int look = static_cast<int>(lookOf(bar.parts[index(SliderPart::Thumb)]));
+    const int piece = kThumbImageWidth;
+    const int width = bar.metrics.thumbWidth;
+    auto source = [&](int which) { return (look * 4 + which) * piece; };
+    const int x = bar.thumbX;
+    drawMasked(dc, x, y, piece, kStripHeight, bar.skin.thumb, source(0), 0, piece, kStripHeight);
+    // The middle piece stretches over whatever the two ends leave free.
+    drawMasked(dc, x + piece, y, width - 2 * piece, kStripHeight, bar.skin.thumb, source(1), 0,
+               piece, kStripHeight);
+    drawMasked(dc, x + width - piece, y, piece, kStripHeight, bar.skin.thumb, source(3), 0,
+               piece, kStripHeight);
+    drawMasked(dc, x + (width - piece) / 2, y, piece, kStripHeight, bar.skin.thumb, source(2), 0,
+               piece, kStripHeight);
+}
+
+// The whole slider in its own client coordinates, over what the DC shows.
+// The bar strips have one image each, so the track looks alike in all looks.
+void paintSuperBar(HDC dc, const SuperBar& bar) {
+    const int y = barTop(bar);
+    const int arrow = bar.metrics.arrowWidth;
+    drawBar(dc, arrow, y, bar.metrics.width - 2 * arrow, bar.skin.lightBar);
+    drawBar(dc, arrow, y, fillEnd(bar.thumbX, bar.metrics) - arrow, bar.skin.darkBar);
+    const int leftLook = static_cast<int>(lookOf(bar.parts[index(SliderPart::LeftArrow)]));
+    const int rightLook = 4 + static_cast<int>(lookOf(bar.parts[index(SliderPart::RightArrow)]));
+    drawMasked(dc, 0, y, arrow, kStripHeight, bar.skin.arrows, leftLook * kArrowImageWidth, 0,
+               kArrowImageWidth, kStripHeight);
+    drawMasked(dc, bar.metrics.width - arrow, y, arrow, kStripHeight, bar.skin.arrows,
+               rightLook * kArrowImageWidth, 0, kArrowImageWidth, kStripHeight);
+    drawThumb(dc, bar, y);
+}
+
+void placeFill(SuperBar& bar) {
+    const int arrow = bar.metrics.arrowWidth;
+    SetWindowPos(bar.fill, nullptr, arrow, barTop(bar), fillEnd(bar.thumbX, bar.metrics) - arrow,
+                 kStripHeight, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS);
+}
+
+void placeThumb(SuperBar& bar, int x) {
+    bar.thumbX = x;
+    SetWindowPos(bar.thumb, nullptr, x, 0, bar.metrics.thumbWidth, bar.height,
+                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS);
+    placeFill(bar);
+    redraw(bar);
+}
+
+// The one way the position changes. The event comes last, so its handler
+// reads the new position and sees the thumb in place.
+void setPosition(SuperBar& bar, int64_t requested) {
+    const int32_t position = clampPosition(requested, bar.range);
+    if (position == bar.position) return;
+    bar.position = position;
+    // While dragged, the thumb stands where the pointer put it.
+    if (!bar.dragging) placeThumb(bar, thumbLeft(position, bar.range, bar.metrics));
+    raiseControlEvent(bar.window, kEventPositionChanged, EventArgs{});
+}
+
+void setLook(SuperBar& bar, SliderPart part, bool PartState::*which, bool value) {
+    PartState& state = bar.parts[index(part)];
+    if (state.*which == value) return;
+    state.*which = value;
+    redraw(bar);
+}
+
+void trackLeave(HWND window) {
+    TRACKMOUSEEVENT track{};
+    track.cbSize = sizeof(track);
+    track.dwFlags = TME_LEAVE;
+    track.hwndTrack = window;
+    TrackMouseEvent(&track);
+}
+
+void pointerOver(SuperBar& bar, HWND window, SliderPart part) {
+    if (!bar.parts[index(part)].hot) trackLeave(window);
+    setLook(bar, part, &PartState::hot, true);
+}
+
+// The left-button event of the slider, with the point in its coordinates.
+void raisePress(SuperBar& bar, HWND window, WPARAM wParam, LPARAM lParam) {
+    POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    MapWindowPoints(window, bar.window, &point, 1);
+    raiseControlEvent(bar.window, kEventLeftButtonDown,
+                      EventArgs{point.x, point.y, keyStateBits(wParam)});
+}
+
+int arrowDirection(const SuperBar& bar, HWND arrow) {
+    return arrow == bar.leftArrow ? -1 : 1;
+}
+
+bool atEndFor(const SuperBar& bar, HWND arrow) {
+    return arrow == bar.leftArrow ? bar.position <= bar.range.minimum
+                                  : bar.position >= bar.range.maximum;
+}
+
+// Stops holding an arrow: the capture is let go and the repeat ends.
+void releaseArrow(SuperBar& bar) {
+    HWND arrow = bar.heldArrow;
+    bar.heldArrow = nullptr;
+    KillTimer(arrow, kDelayTimer);
+    KillTimer(arrow, kRepeatTimer);
+    if (GetCapture() == arrow) ReleaseCapture();
+    setLook(bar, partOfWindow(bar, arrow), &PartState::pressed, false);
+}
+
+void arrowPressed(SuperBar& bar, HWND arrow) {
+    SetFocus(bar.window);
+    SetCapture(arrow);
+    bar.heldArrow = arrow;
+    setLook(bar, partOfWindow(bar, arrow), &PartState::pressed, true);
+    SetTimer(arrow, kDelayTimer, kArrowRepeatDelayMs, nullptr);
+}
+
+void arrowTimer(SuperBar& bar, HWND arrow, UINT_PTR timer) {
+    if (bar.heldArrow != arrow) return;
+    if (timer == kDelayTimer) {
+        KillTimer(arrow, kDelayTimer);
+        SetTimer(arrow, kRepeatTimer, kArrowRepeatPeriodMs, nullptr);
+    }
+    setPosition(bar, static_cast<int64_t>(bar.position) +
+                         arrowDirection(bar, arrow) * kSuperBarRepeatStep);
+    if (atEndFor(bar, arrow)) KillTimer(arrow, kRepeatTimer);
+}
+
+void arrowReleased(SuperBar& bar, HWND arrow) {
+    if (bar.heldArrow != arrow) return;
+    releaseArrow(bar);
+    // Wherever the pointer is now, the release adds one click step.
+    setPosition(bar, static_cast<int64_t>(bar.position) +
+                         arrowDirection(bar, arrow) * kSuperBarClickStep);
+}
+
+void thumbPressed(SuperBar& bar, LPARAM lParam) {
+    SetFocus(bar.window);
+    bar.dragging = true;
+    bar.dragStartX = bar.thumbX;
+    setLook(bar, SliderPart::Thumb, &PartState::pressed, true);
+    // The platform's own move loop drags the thumb, as if it had a caption.
+    POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    ClientToScreen(bar.thumb, &point);
+    ReleaseCapture();
+    PostMessageW(bar.thumb, WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(point.x, point.y));
+}
+
+void thumbMoved(SuperBar& bar, int x) {
+    if (x == bar.thumbX) return;
+    bar.thumbX = x;
+    placeFill(bar);
+    redraw(bar);
+    if (bar.dragging) setPosition(bar, positionFromThumbLeft(x, bar.range, bar.metrics));
+}
+
+void dragEnded(SuperBar& bar) {
+    if (!bar.dragging) return;
+    // A press that never moved the thumb leaves the position alone: the drag
+    // formula truncates, and would otherwise move e.g. 57 to 56 on a click.
+    if (bar.thumbX != bar.dragStartX)
+        setPosition(bar, positionFromThumbLeft(bar.thumbX, bar.range, bar.metrics));
+    bar.dragging = false;
+    bar.parts[index(SliderPart::Thumb)].pressed = false;
+    placeThumb(bar, thumbLeft(bar.position, bar.range, bar.metrics));
+}
+
+void keyPressed(SuperBar& bar, WPARAM key, int repeat) {
+    const int64_t position = bar.position;
+    switch (key) {
+    case VK_LEFT:
+    case VK_DOWN:
+        setPosition(bar, position - static_cast<int64_t>(kSuperBarClickStep) * repeat);
+        break;
+    case VK_RIGHT:
+    case VK_UP:
+        setPosition(bar, position + static_cast<int64_t>(kSuperBarClickStep) * repeat);
+        break;
+    case VK_PRIOR:
+        setPosition(bar, position - static_cast<int64_t>(kSuperBarRepeatStep) * repeat);
+        break;
+    case VK_NEXT:
+        setPosition(bar, position + static_cast<int64_t>(kSuperBarRepeatStep) * repeat);
+        break;
+    case VK_HOME:
+        setPosition(bar, bar.range.minimum);
+        break;
+    case VK_END:
+        setPosition(bar, bar.range.maximum);
+        break;
+    default:
+        break;
+    }
+}
+
+LRESULT paintPart(HWND window) {
+    PaintScope paint(window);
+    RECT rect;
+    GetClientRect(window, &rect);
+    BufferedPaint buffer(paint.dc(), rect.right, rect.bottom);
+    paintBackdrop(window, buffer.dc());  // the slider paints itself into it
+    return 0;
+}
+
+LRESULT CALLBACK partProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    SuperBar* bar = barOf(window);
+    if (!bar) return DefWindowProcW(window, message, wParam, lParam);
+    const SliderPart part = partOfWindow(*bar, window);
+    switch (message) {
+    case WM_NCHITTEST:
+        // The fill bar lies on the track: its presses belong to the track.
+        if (window == bar->fill) return HTTRANSPARENT;
+        break;
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_PAINT:
+        return paintPart(window);
+    case WM_MOUSEMOVE:
+        pointerOver(*bar, window, part);
+        return 0;
+    case WM_MOUSELEAVE:
+        setLook(*bar, part, &PartState::hot, false);
+        return 0;
+    case WM_LBUTTONDOWN:
+        raisePress(*bar, window, wParam, lParam);
+        if (part == SliderPart::Thumb)
+            thumbPressed(*bar, lParam);
+        else
+            arrowPressed(*bar, window);
+        return 0;
+    case WM_LBUTTONUP:
+        arrowReleased(*bar, window);
+        return 0;
+    case WM_CAPTURECHANGED:
+        // Capture taken away (a message box, another window): the hold ends
+        // without a click step.
+        if (bar->heldArrow == window && reinterpret_cast<HWND>(lParam) != window)
+            releaseArrow(*bar);
+        return 0;
+    case WM_TIMER:
+        arrowTimer(*bar, window, wParam);
+        return 0;
+    case WM_WINDOWPOSCHANGING: {
+        // The dragged thumb stays on its axis, between the arrow buttons.
+        auto* position = reinterpret_cast<WINDOWPOS*>(lParam);
+        if (window == bar->thumb && !(position->flags & SWP_NOMOVE)) {
+            position->x = clampThumbLeft(position->x, bar->metrics);
+            position->y = 0;
+        }
+        return 0;
+    }
+    case WM_MOVE:
+        if (window == bar->thumb) thumbMoved(*bar, GET_X_LPARAM(lParam));
+        return 0;
+    case WM_NCLBUTTONDOWN:
+        if (window == bar->thumb && wParam == HTCAPTION) {
+            // The move loop runs inside the default handling and returns at
+            // the release of the button.
+            DefWindowProcW(window, message, wParam, lParam);
+            dragEnded(*bar);
+            return 0;
+        }
+        break;
+    default:
+        break;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+void trackReleased(SuperBar& bar, LPARAM lParam) {
+    if (!bar.trackPressed) return;
+    bar.trackPressed = false;
+    setLook(bar, SliderPart::Track, &PartState::pressed, false);
+    if (GetCapture() == bar.window) ReleaseCapture();
+    const int x = GET_X_LPARAM(lParam);
+    const int y = GET_Y_LPARAM(lParam);
+    if (y < 0 || y >= bar.height) return;
+    if (partAt(x, bar.thumbX, bar.metrics) != SliderPart::Track) return;
+    setPosition(bar, positionFromClick(x, bar.range, bar.metrics));
+}
+
+// The z-order runs from the last slider up to the first, so Tab takes the
+// previous tab stop in it: down the window from slider to slider.
+void focusNextSlider(HWND bar, bool backwards) {
+    HWND next = GetNextDlgTabItem(GetParent(bar), bar, !backwards);
+    if (next) SetFocus(next);
+}
+
+LRESULT CALLBACK barProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    SuperBar* bar = barOf(window);
+    switch (message) {
+    case WM_NCCREATE: {
+        auto* created = reinterpret_cast<CREATESTRUCTW*>(lParam);
+        auto* record = static_cast<SuperBar*>(created->lpCreateParams);
+        record->window = window;
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(record));
+        break;
+    }
+    case WM_NCDESTROY:
+        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        delete bar;
+        return 0;
+    default:
+        break;
+    }
+    if (!bar) return DefWindowProcW(window, message, wParam, lParam);
+    switch (message) {
+    case WM_ERASEBKGND:
+        return 1;  // WM_PAINT covers every pixel from a buffer
+    case WM_PAINT: {
+        PaintScope paint(window);
+        BufferedPaint buffer(paint.dc(), bar->metrics.width, bar->height);
+        paintBackdrop(window, buffer.dc());
+        paintSuperBar(buffer.dc(), *bar);
+        return 0;
+    }
+    case WM_PRINTCLIENT:
+        paintSuperBar(reinterpret_cast<HDC>(wParam), *bar);
+        return 0;
+    case kPaintBackdropMessage: {
+        // What lies beneath a part: the picture beneath the slider and the
+        // whole slider drawn over it; the part shows its own piece of that.
+        HDC dc = reinterpret_cast<HDC>(wParam);
+        paintBackdrop(window, dc);
+        paintSuperBar(dc, *bar);
+        return 0;
+    }
+    case kGetPropertyMessage:
+        switch (wParam) {
+        case kPropertyMinimum: return bar->range.minimum;
+        case kPropertyMaximum: return bar->range.maximum;
+        case kPropertyPosition: return bar->position;
+        default: return 0;
+        }
+    case kSetPropertyMessage:
+        if (wParam != kPropertyPosition) return 0;
+        setPosition(*bar, static_cast<int32_t>(lParam));
+        return 1;
+    case WM_MOUSEMOVE:
+        pointerOver(*bar, window, SliderPart::Track);
+        return 0;
+    case WM_MOUSELEAVE:
+        setLook(*bar, SliderPart::Track, &PartState::hot, false);
+        return 0;
+    case WM_LBUTTONDOWN:
+        raisePress(*bar, window, wParam, lParam);
+        SetFocus(window);
+        SetCapture(window);
+        bar->trackPressed = true;
+        setLook(*bar, SliderPart::Track, &PartState::pressed, true);
+        return 0;
+    case WM_LBUTTONUP:
+        trackReleased(*bar, lParam);
+        return 0;
+    case WM_CAPTURECHANGED:
+        if (bar->trackPressed && reinterpret_cast<HWND>(lParam) != window) {
+            bar->trackPressed = false;
+            setLook(*bar, SliderPart::Track, &PartState::pressed, false);
+        }
+        return 0;
+    case WM_KEYDOWN:
+        if (wParam == VK_ESCAPE) {
+            // The window's close request decides; nothing here runs after it.
+            SendMessageW(GetAncestor(window, GA_ROOT), WM_CLOSE, 0, 0);
+            return 0;
+        }
+        if (wParam == VK_TAB) {
+            focusNextSlider(window, GetKeyState(VK_SHIFT) < 0);
+            return 0;
+        }
+        keyPressed(*bar, wParam, LOWORD(lParam) ? LOWORD(lParam) : 1);
+        return 0;
+    default:
+        break;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+bool registerClasses(HINSTANCE instance) {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    // No background brushes: every pixel comes from the buffered paint.
+    windowClass.lpfnWndProc = barProc;
+    windowClass.lpszClassName = kBarClass;
+    const bool bar = RegisterClassExW(&windowClass) != 0 ||
+                     GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+    windowClass.lpfnWndProc = partProc;
+    windowClass.lpszClassName = kPartClass;
+    const bool part = RegisterClassExW(&windowClass) != 0 ||
+                      GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+    return bar && part;
+}
+
+HWND createPart(SuperBar& bar, HINSTANCE instance, int id, int x, int y, int width,
+                int height) {
+    HWND part = CreateWindowExW(0, kPartClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, x, y,
+                                width, height, bar.window,
+                                reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), instance,
+                                nullptr);
+    SetWindowLongPtrW(part, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&bar));
+    return part;
+}
+
+}  // namespace
+
+HWND createSuperBar(HWND parent, const ControlRow& row) {
+    HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE));
+    if (!registerClasses(instance)) return nullptr;
+    auto record = std::make_unique<SuperBar>();
+    record->metrics = SliderMetrics{row.width, kSuperBarArrowWidth, kSuperBarThumbWidth};
+    record->height = row.height;
+    record->skin = loadSliderSkin(instance);
+    record->thumbX = thumbLeft(record->position, record->range, record->metrics);
+    SuperBar* bar = record.get();
+    // A tab stop; its parts are clipped out of its own painting.
+    HWND window = CreateWindowExW(0, kBarClass, L"",
+                                  WS_CHILD | WS_TABSTOP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
+                                  row.left, row.top, row.width, row.height, parent,
+                                  reinterpret_cast<HMENU>(static_cast<UINT_PTR>(row.id)),
+                                  instance, record.release());
+    if (!window) return nullptr;
+    const int arrow = bar->metrics.arrowWidth;
+    // The fill bar first, so that the thumb created later lies above it.
+    bar->fill = createPart(*bar, instance, kPartIdFill, arrow, barTop(*bar),
+                           fillEnd(bar->thumbX, bar->metrics) - arrow, kStripHeight);
+    bar->leftArrow = createPart(*bar, instance, kPartIdLeftArrow, 0, 0, arrow, bar->height);
+    bar->rightArrow = createPart(*bar, instance, kPartIdRightArrow, row.width - arrow, 0, arrow,
+                                 bar->height);
+    bar->thumb = createPart(*bar, instance, kPartIdThumb, bar->thumbX, 0,
+                            bar->metrics.thumbWidth, bar->height);
+    SetWindowPos(bar->thumb, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    return window;
+}
+
+PartLook superBarPartLook(HWND bar, SliderPart part) {
+    wchar_t kind[32];
+    if (!GetClassNameW(bar, kind, 32) || lstrcmpW(kind, kBarClass) != 0) return PartLook::Normal;
+    const SuperBar* record = barOf(bar);
+    return record ? lookOf(record->parts[index(part)]) : PartLook::Normal;
+}

@@ -1,0 +1,85 @@
+#include "ui/timer_control.h"
+
+#include <memory>
+
+#include "ui/control_protocol.h"
+
+namespace {
+
+constexpr wchar_t kClassName[] = L"heyu.Timer";
+constexpr UINT_PTR kTimerId = 1;
+
+struct TimerControl {
+    int32_t interval = 0;
+};
+
+TimerControl* timerOf(HWND window) {
+    return reinterpret_cast<TimerControl*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+}
+
+void writeInterval(HWND window, TimerControl& timer, int32_t requested) {
+    const IntervalChange change = changeInterval(timer.interval, requested);
+    timer.interval = change.interval;
+    if (!change.restart) return;
+    KillTimer(window, kTimerId);
+    // The first tick comes one full period after this write.
+    if (change.interval > 0) SetTimer(window, kTimerId, static_cast<UINT>(change.interval), nullptr);
+}
+
+LRESULT CALLBACK timerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    TimerControl* timer = timerOf(window);
+    switch (message) {
+    case WM_NCCREATE: {
+        auto* created = reinterpret_cast<CREATESTRUCTW*>(lParam);
+        SetWindowLongPtrW(window, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(created->lpCreateParams));
+        break;
+    }
+    case WM_NCDESTROY:
+        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        delete timer;
+        return 0;
+    case WM_DESTROY:
+        KillTimer(window, kTimerId);
+        return 0;
+    case WM_TIMER:
+        if (wParam == kTimerId) raiseControlEvent(window, kEventTimer, EventArgs{});
+        return 0;
+    case kGetPropertyMessage:
+        return timer && wParam == kPropertyTimerInterval ? timer->interval : 0;
+    case kSetPropertyMessage:
+        if (!timer || wParam != kPropertyTimerInterval) return 0;
+        writeInterval(window, *timer, static_cast<int32_t>(lParam));
+        return 1;
+    default:
+        break;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+bool registerClass(HINSTANCE instance) {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.lpfnWndProc = timerProc;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.lpszClassName = kClassName;
+    return RegisterClassExW(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
+}  // namespace
+
+IntervalChange changeInterval(int32_t current, int32_t requested) {
+    const int32_t interval = requested < 0 ? 0 : requested;
+    return IntervalChange{interval, interval != current};
+}
+
+HWND createTimerControl(HWND parent, const ControlRow& row) {
+    HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE));
+    if (!registerClass(instance)) return nullptr;
+    // The window owns the record from WM_NCCREATE and frees it at WM_NCDESTROY.
+    return CreateWindowExW(0, kClassName, L"", WS_CHILD, row.left, row.top, row.width,
+                           row.height, parent,
+                           reinterpret_cast<HMENU>(static_cast<UINT_PTR>(row.id)), instance,
+                           std::make_unique<TimerControl>().release());
+}

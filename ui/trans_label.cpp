@@ -1,0 +1,138 @@
+#include "ui/trans_label.h"
+
+#include <windowsx.h>
+
+#include <memory>
+#include <string>
+
+#include "ui/control_protocol.h"
+#include "ui/gdi.h"
+
+namespace {
+
+constexpr wchar_t kClassName[] = L"heyu.TransLabel";
+
+struct TransLabel {
+    std::wstring caption;
+    LabelLook look;
+    HCURSOR cursor;
+    GdiFont ownFont;  // the look's font, if it has one
+};
+
+TransLabel* labelOf(HWND window) {
+    return reinterpret_cast<TransLabel*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+}
+
+GdiFont createFont(const FontSpec& spec) {
+    return GdiFont(CreateFontW(spec.height, 0, 0, 0, spec.weight, FALSE, FALSE, FALSE,
+                               spec.charSet, spec.outPrecision, spec.clipPrecision, spec.quality,
+                               spec.pitchAndFamily, spec.face));
+}
+
+HFONT fontOf(const TransLabel& label) {
+    return label.ownFont ? label.ownFont.get()
+                         : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+}
+
+// Draws the caption over what the DC already shows; nothing without one.
+void paintLabel(const TransLabel& label, HWND window, HDC dc) {
+    if (label.caption.empty()) return;
+    RECT rect;
+    GetClientRect(window, &rect);
+    SelectedObject selected(dc, fontOf(label));
+    const int oldMode = SetBkMode(dc, TRANSPARENT);
+    const COLORREF oldColour = SetTextColor(dc, label.look.textColour);
+    DrawTextW(dc, label.caption.c_str(), static_cast<int>(label.caption.size()), &rect,
+              labelTextFormat(label.look));
+    SetTextColor(dc, oldColour);
+    SetBkMode(dc, oldMode);
+}
+
+LRESULT CALLBACK labelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    TransLabel* label = labelOf(window);
+    switch (message) {
+    case WM_NCCREATE: {
+        auto* created = reinterpret_cast<CREATESTRUCTW*>(lParam);
+        SetWindowLongPtrW(window, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(created->lpCreateParams));
+        break;
+    }
+    case WM_NCDESTROY:
+        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        delete label;
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;  // the picture beneath shows through; WM_PAINT draws it
+    case WM_PAINT: {
+        PaintScope paint(window);
+        if (!label || label->caption.empty()) return 0;
+        RECT rect;
+        GetClientRect(window, &rect);
+        BufferedPaint buffer(paint.dc(), rect.right, rect.bottom);
+        paintBackdrop(window, buffer.dc());
+        paintLabel(*label, window, buffer.dc());
+        return 0;
+    }
+    case WM_PRINTCLIENT:
+        if (label) paintLabel(*label, window, reinterpret_cast<HDC>(wParam));
+        return 0;
+    case WM_GETFONT:
+        return label ? reinterpret_cast<LRESULT>(fontOf(*label)) : 0;
+    case WM_SETCURSOR:
+        if (label && reinterpret_cast<HWND>(wParam) == window) {
+            SetCursor(label->cursor);
+            return TRUE;
+        }
+        break;
+    case WM_LBUTTONDOWN:
+        raiseControlEvent(window, kEventLeftButtonDown,
+                          EventArgs{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam),
+                                    keyStateBits(wParam)});
+        return 0;
+    default:
+        break;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+bool registerClass(HINSTANCE instance) {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.lpfnWndProc = labelProc;
+    windowClass.hInstance = instance;
+    windowClass.lpszClassName = kClassName;
+    // No class cursor and no background brush: the label sets its own
+    // cursor and never fills its background.
+    return RegisterClassExW(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
+}  // namespace
+
+UINT labelTextFormat(const LabelLook& look) {
+    UINT format = DT_NOCLIP;
+    if (look.horizontal == HorizontalAlign::Centre) format |= DT_CENTER;
+    if (look.horizontal == HorizontalAlign::Right) format |= DT_RIGHT;
+    if (look.wordWrap) return format | DT_WORDBREAK | DT_VCENTER;
+    format |= DT_SINGLELINE;
+    if (look.vertical == VerticalAlign::Middle) format |= DT_VCENTER;
+    if (look.vertical == VerticalAlign::Bottom) format |= DT_BOTTOM;
+    return format;
+}
+
+HWND createTransLabel(HWND parent, const ControlRow& row) {
+    HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE));
+    if (!registerClass(instance)) return nullptr;
+    auto label = std::make_unique<TransLabel>();
+    if (row.caption) label->caption = row.caption;
+    label->look = *row.look;
+    label->cursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(row.cursor));
+    if (row.look->font) label->ownFont = createFont(*row.look->font);
+    // Transparent: siblings beneath paint first and the parent does not clip
+    // it away, so the picture shows through everywhere the caption is not.
+    // The window owns the record from WM_NCCREATE and frees it at WM_NCDESTROY.
+    return CreateWindowExW(WS_EX_TRANSPARENT, kClassName, row.caption ? row.caption : L"",
+                                  WS_CHILD | WS_CLIPSIBLINGS, row.left, row.top, row.width,
+                                  row.height, parent,
+                                  reinterpret_cast<HMENU>(static_cast<UINT_PTR>(row.id)),
+                                  instance, label.release());
+}

@@ -1,0 +1,15 @@
+// TransLabel: a transparent child window that draws its caption over
+// whatever lies beneath it. Without a caption it draws nothing and is an
+// invisible hot spot that still takes the mouse and shows its cursor.
+// Events: left button pressed.
+#pragma once
+
+#include <windows.h>
+
+#include "ui/form_definition.h"
+
+// Created hidden; the caller shows it.
+HWND createTransLabel(HWND parent, const ControlRow& row);
+
+// The DrawText format for a look: DT_NOCLIP and the alignment flags.
+UINT labelTextFormat(const LabelLook& look);
