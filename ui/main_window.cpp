@@ -39,7 +39,7 @@ const Binding kBindings[] = {
     {ids::volumeBar[3], kEventPositionChanged, kNotYetBound},    // ... 4
     {ids::volumeBar[4], kEventPositionChanged, kNotYetBound},    // ... 5
     {ids::volumeBar[5], kEventPositionChanged, kNotYetBound},    // ... 6
-    {ids::brandLabel, kEventLeftButtonDown, kNotYetBound},       // texts: usage hint
+    {ids::brandLabel, kEventLeftButtonDown, kNotYetBound},       // texts: a quote
     {ids::edgeHotSpot, kEventLeftButtonDown, kNotYetBound},      // texts: easter egg
     {ids::leftFlowerHotSpot, kEventLeftButtonDown, kNotYetBound},  // texts
     {ids::meadowHotSpot, kEventLeftButtonDown, kNotYetBound},    // texts
