@@ -23,10 +23,10 @@ TransLabel* labelOf(HWND window) {
     return reinterpret_cast<TransLabel*>(GetWindowLongPtrW(window, GWLP_USERDATA));
 }
 
-GdiFont createFont(const FontSpec& spec) {
-    return GdiFont(CreateFontW(spec.height, 0, 0, 0, spec.weight, FALSE, FALSE, FALSE,
-                               spec.charSet, spec.outPrecision, spec.clipPrecision, spec.quality,
-                               spec.pitchAndFamily, spec.face));
+GdiFont createFont(const FontSpec& font) {
+    return GdiFont(CreateFontW(font.height, 0, 0, 0, font.weight, FALSE, FALSE, FALSE,
+                               font.charSet, font.outPrecision, font.clipPrecision, font.quality,
+                               font.pitchAndFamily, font.face));
 }
 
 HFONT fontOf(const TransLabel& label) {
