@@ -1,4 +1,5 @@
 #include "ui/form.h"
+#include "ui/window_class.h"
 
 #include <windowsx.h>
 
@@ -204,14 +205,7 @@ LRESULT CALLBACK formProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
 }
 
 bool registerClass(HINSTANCE instance) {
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = formProc;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    // No background brush: the picture covers the client area.
-    windowClass.lpszClassName = kClassName;
-    return RegisterClassExW(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+    return registerWindowClass(instance, kClassName, formProc, LoadCursorW(nullptr, IDC_ARROW));
 }
 
 HWND createControl(HWND parent, const ControlRow& row) {

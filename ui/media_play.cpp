@@ -1,4 +1,5 @@
 #include "ui/media_play.h"
+#include "ui/window_class.h"
 
 #include <mmsystem.h>
 #include <rpc.h>
@@ -80,13 +81,7 @@ LRESULT CALLBACK playerProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 }
 
 bool registerClass(HINSTANCE instance) {
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = playerProc;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.lpszClassName = kClassName;
-    return RegisterClassExW(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+    return registerWindowClass(instance, kClassName, playerProc, LoadCursorW(nullptr, IDC_ARROW));
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 #include "ui/super_bar.h"
+#include "ui/window_class.h"
 
 #include <windowsx.h>
 
@@ -443,19 +444,9 @@ LRESULT CALLBACK barProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
 }
 
 bool registerClasses(HINSTANCE instance) {
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    // No background brushes: every pixel comes from the buffered paint.
-    windowClass.lpfnWndProc = barProc;
-    windowClass.lpszClassName = kBarClass;
-    const bool bar = RegisterClassExW(&windowClass) != 0 ||
-                     GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-    windowClass.lpfnWndProc = partProc;
-    windowClass.lpszClassName = kPartClass;
-    const bool part = RegisterClassExW(&windowClass) != 0 ||
-                      GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+    HCURSOR arrow = LoadCursorW(nullptr, IDC_ARROW);
+    const bool bar = registerWindowClass(instance, kBarClass, barProc, arrow);
+    const bool part = registerWindowClass(instance, kPartClass, partProc, arrow);
     return bar && part;
 }
 

@@ -1,4 +1,5 @@
 #include "ui/timer_control.h"
+#include "ui/window_class.h"
 
 #include <memory>
 
@@ -58,13 +59,7 @@ LRESULT CALLBACK timerProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 }
 
 bool registerClass(HINSTANCE instance) {
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = timerProc;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.lpszClassName = kClassName;
-    return RegisterClassExW(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+    return registerWindowClass(instance, kClassName, timerProc, LoadCursorW(nullptr, IDC_ARROW));
 }
 
 }  // namespace

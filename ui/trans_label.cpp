@@ -1,4 +1,5 @@
 #include "ui/trans_label.h"
+#include "ui/window_class.h"
 
 #include <windowsx.h>
 
@@ -96,14 +97,8 @@ LRESULT CALLBACK labelProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 }
 
 bool registerClass(HINSTANCE instance) {
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = labelProc;
-    windowClass.hInstance = instance;
-    windowClass.lpszClassName = kClassName;
-    // No class cursor and no background brush: the label sets its own
-    // cursor and never fills its background.
-    return RegisterClassExW(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+    // No class cursor: the label sets its own.
+    return registerWindowClass(instance, kClassName, labelProc, nullptr);
 }
 
 }  // namespace
