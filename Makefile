@@ -1,6 +1,6 @@
 # make run    build, then show the program (under Wine)
 # make test   build, then run every test
-# make build  build only: build/heyu.exe and the test executables beside it
+# make build  build only: build/heyu.exe and the test executables
 # make art    rebuild the pictures in assets/art/
 # make tracks rebuild the sound tracks in assets/tracks/
 BUILD ?= build
@@ -8,22 +8,42 @@ JOBS ?= 2
 RUN_SECONDS ?= 20
 export RUN_SECONDS
 
+# build/heyu.exe is the 32-bit program. Wine runs it where the kernel runs
+# 32-bit code; elsewhere the tests and `make run` use a 64-bit build of the
+# same sources in build/x86_64 (see tests/lab/lab-arch.sh).
+LAB_ARCH := $(shell sh tests/lab/lab-arch.sh)
+ifeq ($(LAB_ARCH),i686)
+LAB_BUILD := $(BUILD)
+else
+LAB_BUILD := $(BUILD)/x86_64
+endif
+CONFIGURE = cmake -DCMAKE_BUILD_TYPE=Release
+
 .PHONY: run test build machine art tracks
 
 run: build
-	python3 tests/lab/showcase.py $(BUILD)
+	python3 tests/lab/showcase.py $(LAB_BUILD)
 
 test: build
-	cd $(BUILD) && ctest --output-on-failure --timeout 900
+	cd $(LAB_BUILD) && ctest --output-on-failure --timeout 900
 
-build: machine $(BUILD)/CMakeCache.txt
+build: machine $(BUILD)/CMakeCache.txt $(LAB_BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j$(JOBS)
+ifneq ($(LAB_BUILD),$(BUILD))
+	cmake --build $(LAB_BUILD) -j$(JOBS)
+endif
 
 machine:
 	@sh tests/lab/prepare-machine.sh
 
 $(BUILD)/CMakeCache.txt:
-	cmake -S . -B $(BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release
+	$(CONFIGURE) -S . -B $(BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
+	  -DBUILD_TESTING=$(if $(filter i686,$(LAB_ARCH)),ON,OFF)
+
+ifneq ($(LAB_BUILD),$(BUILD))
+$(LAB_BUILD)/CMakeCache.txt:
+	$(CONFIGURE) -S . -B $(LAB_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-$(LAB_ARCH).cmake
+endif
 
 art:
 	@sh tests/lab/prepare-machine.sh librsvg2-bin

@@ -10,6 +10,8 @@ start writes LABDIR/env (KEY=VALUE lines, for tests/lab/in-lab and the test
 helpers) and LABDIR/pids. The Wine prefix lives in LABDIR/wineprefix and is
 made once: code page 936, Chinese font replacements, full-window
 dragging, no crash dialog, and a browser stand-in that records what it opens.
+On a machine that runs no 32-bit code the prefix is a 64-bit one and the lab
+puts its own wine, wineboot and wineserver (64-bit Wine) first on PATH.
 """
 import os
 import shutil
@@ -22,16 +24,49 @@ from pathlib import Path
 FONT_REPLACEMENTS = ["Tahoma", "MS Shell Dlg", "MS Shell Dlg 2", "SimSun",
                      "Microsoft YaHei", "微软雅黑"]
 REPLACEMENT_FONT = "WenQuanYi Micro Hei"
-PREFIX_VERSION = "3"  # bump to rebuild prefixes made by an older lab
+PREFIX_VERSION = "4"  # bump to rebuild prefixes made by an older lab
+
+
+WINE64 = "/usr/lib/wine/wine64"
+WINESERVER64 = "/usr/lib/wine/wineserver64"
+
+
+def lab_arch() -> str:
+    """i686 where this machine runs 32-bit code under Wine, else x86_64."""
+    script = Path(__file__).resolve().parent / "lab-arch.sh"
+    return subprocess.run(["sh", str(script)], capture_output=True, text=True,
+                          check=True).stdout.strip()
+
+
+def write_wine64_commands(lab: Path) -> Path:
+    """wine, wineboot and wineserver for a machine that runs no 32-bit code.
+    Debian's own commands pick the 32-bit loader whenever it is installed,
+    whether or not the kernel can run it; these go straight to 64-bit Wine."""
+    folder = lab / "bin"
+    folder.mkdir(parents=True, exist_ok=True)
+    loader = "export WINELOADER=%s WINESERVER=%s\n" % (WINE64, WINESERVER64)
+    commands = {
+        "wine": loader + 'exec %s "$@"\n' % WINE64,
+        "wineboot": loader + 'exec %s wineboot "$@"\n' % WINE64,
+        "wineserver": 'exec %s "$@"\n' % WINESERVER64,
+    }
+    for name, body in commands.items():
+        script = folder / name
+        script.write_text("#!/bin/sh\n" + body)
+        script.chmod(0o755)
+    return folder
 
 
 def base_env(lab: Path) -> dict:
     env = dict(os.environ)
+    arch = lab_arch()
+    if arch == "x86_64":
+        env["PATH"] = str(write_wine64_commands(lab)) + os.pathsep + env["PATH"]
     env.update({
         "WINEPREFIX": str(lab / "wineprefix"),
         "WINEDEBUG": "-all",
         "WINEDLLOVERRIDES": "mscoree,mshtml=",
-        "WINEARCH": "win32",
+        "WINEARCH": "win32" if arch == "i686" else "win64",
         "LC_ALL": "zh_CN.UTF-8",
         "XDG_RUNTIME_DIR": str(lab / "xdg"),
         "PULSE_SERVER": "unix:" + str(lab / "xdg" / "pulse" / "native"),
@@ -110,7 +145,8 @@ def reg_add(env, key, name, value, kind="REG_SZ"):
 def prepare_prefix(lab: Path, env: dict):
     prefix = Path(env["WINEPREFIX"])
     marker = prefix / ".heyu-lab"
-    if marker.exists() and marker.read_text() == PREFIX_VERSION:
+    version = PREFIX_VERSION + " " + env["WINEARCH"]
+    if marker.exists() and marker.read_text() == version:
         return
     if prefix.exists():
         shutil.rmtree(prefix)
@@ -121,7 +157,7 @@ def prepare_prefix(lab: Path, env: dict):
     reg_add(env, r"HKCU\Control Panel\Desktop", "DragFullWindows", "1")
     reg_add(env, r"HKCU\Software\Wine\WineDbg", "ShowCrashDialog", "0", "REG_DWORD")
     subprocess.run(["wineserver", "-w"], env=env, check=True, **quiet())
-    marker.write_text(PREFIX_VERSION)
+    marker.write_text(version)
 
 
 def start(lab: Path):
@@ -139,7 +175,7 @@ def start(lab: Path):
         subprocess.Popen(["wineserver", "-p"], env=env, **quiet()).wait()
     finally:
         (lab / "pids").write_text("".join("%d\n" % p for p in pids))
-    keys = ["DISPLAY", "WINEPREFIX", "WINEDEBUG", "WINEDLLOVERRIDES", "WINEARCH",
+    keys = ["PATH", "DISPLAY", "WINEPREFIX", "WINEDEBUG", "WINEDLLOVERRIDES", "WINEARCH",
             "LC_ALL", "XDG_RUNTIME_DIR", "PULSE_SERVER", "HEYU_LAB_DIR",
             "HEYU_RECORDING", "HEYU_BROWSER_LOG"]
     (lab / "env").write_text("".join("%s=%s\n" % (k, env[k]) for k in keys))

@@ -3,12 +3,33 @@
 # the MinGW-w64 cross compiler, Wine (32-bit), a virtual display, a sound
 # server with a recorder, fonts for the Chinese texts, and the tools the
 # tests use. Also makes the zh_CN.UTF-8 locale, without which Wine cannot
-# spell file names beyond ASCII.
+# spell file names beyond ASCII. Extra package names may be given as
+# arguments (`make art` asks for its renderer this way).
+#
+# The package index can stay broken for hours (a mirror caught mid-sync).
+# So a failed `apt-get update` is retried and then passed over, and a failed
+# install is tried once more with the main archive as target release: without
+# the security index the machine's amd64 libraries may sit at security
+# versions that their i386 twins (which wine32 needs) cannot match, and
+# `-t bookworm` gives both architectures the same candidate.
 set -eu
 
-packages="g++-mingw-w64-i686 cmake make python3 locales wine wine32:i386 xvfb xdotool
+packages="g++-mingw-w64-i686 cmake make python3 locales wine xvfb xdotool
 x11-utils imagemagick fonts-wqy-microhei pulseaudio pulseaudio-utils sox lame ffmpeg
-googletest gstreamer1.0-plugins-good:i386 $*"
+googletest $*"
+
+# The lab runs Wine of the architecture this machine can run (lab-arch.sh):
+# 32-bit Wine with its MPEG decoder, or, where the kernel runs no 32-bit
+# code, 64-bit Wine and the 64-bit compiler for the test build.
+lab_arch=$(sh "$(dirname "$0")/lab-arch.sh")
+if [ "$lab_arch" = i686 ]; then
+    packages="$packages wine32:i386 gstreamer1.0-plugins-good:i386"
+else
+    packages="$packages wine64 g++-mingw-w64-x86-64-posix gstreamer1.0-plugins-good"
+fi
+
+update_tries=3
+update_pause=10
 
 missing=""
 for package in $packages; do
@@ -16,18 +37,51 @@ for package in $packages; do
     [ "$status" = "install ok installed" ] || missing="$missing $package"
 done
 
+fail() {
+    echo "prepare-machine: $1 failed. Try by hand, as root:" >&2
+    echo "    $2" >&2
+    exit 1
+}
+
+update_index() {
+    try=1
+    while ! apt-get update -q; do
+        if [ "$try" -ge "$update_tries" ]; then
+            echo "prepare-machine: the package index is still partly broken after $try tries; going on with what was fetched"
+            return 0
+        fi
+        echo "prepare-machine: apt-get update failed (try $try of $update_tries); trying again in ${update_pause} s"
+        sleep "$update_pause"
+        try=$((try + 1))
+    done
+}
+
+install_missing() {
+    export DEBIAN_FRONTEND=noninteractive
+    # $missing is a list of words on purpose.
+    # shellcheck disable=SC2086
+    apt-get install -y -q $missing && return 0
+    echo "prepare-machine: the install failed; trying again with the main archive as target release (-t bookworm)"
+    # shellcheck disable=SC2086
+    apt-get install -y -q -t bookworm $missing && return 0
+    fail "apt-get install -t bookworm" "apt-get update; apt-get install -y -t bookworm$missing"
+}
+
 if [ -n "$missing" ]; then
     echo "Installing:$missing"
     if [ "$(id -u)" != 0 ]; then
         echo "prepare-machine: run as root to install packages" >&2
         exit 1
     fi
-    dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
-    apt-get update -q
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -q $missing
+    if [ "$lab_arch" = i686 ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+        dpkg --add-architecture i386 || fail "dpkg --add-architecture i386" "dpkg --add-architecture i386"
+    fi
+    update_index
+    install_missing
 fi
 
 if ! locale -a 2>/dev/null | grep -qix 'zh_CN.utf8'; then
     echo "Making the zh_CN.UTF-8 locale"
-    localedef -i zh_CN -f UTF-8 zh_CN.UTF-8
+    localedef -i zh_CN -f UTF-8 zh_CN.UTF-8 \
+        || fail "making the zh_CN.UTF-8 locale" "localedef -i zh_CN -f UTF-8 zh_CN.UTF-8"
 fi
