@@ -1,11 +1,12 @@
 // The composition root: the one place that names the handlers of the other
-// modules. Slots whose handlers arrive with the mixer and the message texts
-// stand here already, empty.
+// modules. Slots whose handlers arrive with the message texts stand here
+// already, empty.
 #include "ui/main_window.h"
 
 #include <iterator>
 
 #include "app/startup.h"
+#include "mixer/channels.h"
 #include "ui/control_table.h"
 
 namespace {
@@ -21,6 +22,27 @@ int32_t minimise(const EventArgs&) {
     return 0;
 }
 
+int32_t firstActivation(const EventArgs&) {
+    onFirstActivation();
+    return 0;
+}
+
+int32_t closeQuery(const EventArgs&) {
+    return releaseChannels() ? TRUE : FALSE;
+}
+
+int32_t loopTick(const EventArgs&) {
+    checkChannels();
+    return 0;
+}
+
+// One handler per slider, alike but for the channel number.
+template <int channel>
+int32_t volumeBarChanged(const EventArgs&) {
+    onVolumeBarChanged(channel);
+    return 0;
+}
+
 // Ends at once: no close request, so the close query does not run.
 int32_t endAtOnce(const EventArgs&) {
     endProgram(0);
@@ -30,15 +52,15 @@ constexpr EventHandler kNotYetBound = nullptr;
 
 const Binding kBindings[] = {
     {ids::mainWindowUnit, kEventCreated, created},
-    {ids::mainWindowUnit, kEventFirstActivation, kNotYetBound},  // mixer: onFirstActivation
-    {ids::mainWindowUnit, kEventCloseQuery, kNotYetBound},       // mixer: releaseChannels
-    {ids::loopTimer, kEventTimer, kNotYetBound},                 // mixer: checkChannels
-    {ids::volumeBar[0], kEventPositionChanged, kNotYetBound},    // mixer: onVolumeBarChanged 1
-    {ids::volumeBar[1], kEventPositionChanged, kNotYetBound},    // ... 2
-    {ids::volumeBar[2], kEventPositionChanged, kNotYetBound},    // ... 3
-    {ids::volumeBar[3], kEventPositionChanged, kNotYetBound},    // ... 4
-    {ids::volumeBar[4], kEventPositionChanged, kNotYetBound},    // ... 5
-    {ids::volumeBar[5], kEventPositionChanged, kNotYetBound},    // ... 6
+    {ids::mainWindowUnit, kEventFirstActivation, firstActivation},
+    {ids::mainWindowUnit, kEventCloseQuery, closeQuery},
+    {ids::loopTimer, kEventTimer, loopTick},
+    {ids::volumeBar[0], kEventPositionChanged, volumeBarChanged<1>},
+    {ids::volumeBar[1], kEventPositionChanged, volumeBarChanged<2>},
+    {ids::volumeBar[2], kEventPositionChanged, volumeBarChanged<3>},
+    {ids::volumeBar[3], kEventPositionChanged, volumeBarChanged<4>},
+    {ids::volumeBar[4], kEventPositionChanged, volumeBarChanged<5>},
+    {ids::volumeBar[5], kEventPositionChanged, volumeBarChanged<6>},
     {ids::brandLabel, kEventLeftButtonDown, kNotYetBound},       // texts: a quote
     {ids::edgeHotSpot, kEventLeftButtonDown, kNotYetBound},      // texts: easter egg
     {ids::leftFlowerHotSpot, kEventLeftButtonDown, kNotYetBound},  // texts

@@ -174,6 +174,11 @@ bool mediaStop(HWND player) {
     return send(L"seek %s to start", state->deviceAlias) == 0;
 }
 
+bool mediaClose(HWND player) {
+    const MediaPlayState* state = mediaPlayState(player);
+    return state && send(L"close %s", state->deviceAlias) == 0;
+}
+
 void mediaSetVolume(HWND player, int32_t left, int32_t right) {
     const MediaPlayState* state = mediaPlayState(player);
     if (!state) return;

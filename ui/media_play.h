@@ -39,6 +39,9 @@ MediaStatus mediaGetStatus(HWND player);
 // Stops and, only if that worked, rewinds; the device stays open.
 bool mediaStop(HWND player);
 
+// Closes the device, which lets go of its file; the next open starts anew.
+bool mediaClose(HWND player);
+
 // Volumes on the scale 0..100 for each side; a side whose tenfold value
 // lies outside the device's 0..1000 is not sent.
 void mediaSetVolume(HWND player, int32_t left, int32_t right);

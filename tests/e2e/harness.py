@@ -3,6 +3,7 @@ tests/lab/lab.py started, and look at it from outside through the probe
 (windows, message boxes, properties), the file system and exit codes."""
 import json
 import os
+import re
 import shutil
 import signal
 import subprocess
@@ -26,6 +27,11 @@ def lab_env(**extra) -> dict:
         env[key] = value
     env.update(extra)
     return env
+
+
+def lab_arch() -> str:
+    """i686 when the lab runs 32-bit Wine, x86_64 when it runs 64-bit Wine."""
+    return "i686" if lab_env()["WINEARCH"] == "win32" else "x86_64"
 
 
 def wait_until(condition, timeout=30.0, what="a condition", interval=0.1):
@@ -251,3 +257,36 @@ def pixels_near(path: Path, rect, colour="white", fuzz_percent=20) -> int:
          "-format", "%[fx:mean*w*h]", "info:"],
         stdin=subprocess.DEVNULL, capture_output=True, text=True, check=True)
     return round(float(result.stdout))
+
+
+# --- what the program does with its files, from Wine's file trace ----------
+
+# Started with FILE_TRACE in its environment, the program's stderr log holds
+# a line for every CreateFileW and DeleteFileW it makes, in order.
+FILE_TRACE = "-all,trace+file"
+_TRACK_CALL = re.compile(r'trace:file:(CreateFileW|DeleteFileW) L"[^"]*tmmmA0([1-6])\.tmp"'
+                         r'(?: (GENERIC_\w+))?')
+_SETTINGS_WRITE = re.compile(r'trace:file:CreateFileW L"[^"]*config\.ini".*GENERIC_WRITE')
+
+
+def file_calls(log: Path) -> list:
+    """The track-file and settings-file calls in a file-trace log, in order:
+    ("write", N) a track file opened for writing, ("open", N) opened for
+    reading (by a media device), ("delete", N) a deletion attempted, and
+    ("settings", 0) config.ini opened for writing."""
+    calls = []
+    text = Path(log).read_text(errors="replace") if Path(log).exists() else ""
+    for line in text.splitlines():
+        match = _TRACK_CALL.search(line)
+        if match:
+            function, channel, access = match.groups()
+            kind = "delete" if function == "DeleteFileW" else (
+                "write" if access == "GENERIC_WRITE" else "open")
+            calls.append((kind, int(channel)))
+        elif _SETTINGS_WRITE.search(line):
+            calls.append(("settings", 0))
+    return calls
+
+
+def count_calls(calls: list, kind: str, channel: int) -> int:
+    return sum(1 for call in calls if call == (kind, channel))

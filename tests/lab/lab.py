@@ -124,7 +124,9 @@ def start_sound(lab: Path, env: dict) -> list:
     pulse_pid = int(pid_file.read_text().split()[0])
     subprocess.run(["pactl", "set-default-sink", "cap"], env=env, check=True, **quiet())
     recorder = subprocess.Popen(
-        ["parec", "-d", "cap.monitor", "--format=s16le", "--rate=44100",
+        # A short latency keeps the file's length close to the time of day,
+        # so a test can tell where in the recording an event happened.
+        ["parec", "-d", "cap.monitor", "--latency-msec=20", "--format=s16le", "--rate=44100",
          "--channels=2", "--file-format=wav", env["HEYU_RECORDING"]],
         env=env, **quiet())
     return [recorder.pid, pulse_pid]

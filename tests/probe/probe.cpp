@@ -16,6 +16,11 @@
 //                                  window titled TITLE shows a colour within
 //                                  TOLERANCE per channel at its client point
 //                                  (X, Y), and prints how long that took
+//   probe setonshow TITLE CONTROL_ID PROPERTY VALUE DELAY_MS TIMEOUT_MS
+//                                  prints "ready", then writes a property of
+//                                  a control of the window titled TITLE
+//                                  DELAY_MS after that window is visible,
+//                                  and prints how long it waited
 //
 // Handles and numbers are decimal or 0x-hex.
 #include <windows.h>
@@ -236,6 +241,27 @@ int waitForPaint(const std::wstring& title, POINT point, COLORREF wanted, int to
     return 1;
 }
 
+// Polls without sleeping, like waitForPaint, so the write lands within a
+// millisecond or so of the window being shown.
+int setOnShow(const std::wstring& title, int controlId, int property, int32_t value,
+              DWORD delayMs, DWORD timeoutMs) {
+    std::printf("ready\n");
+    std::fflush(stdout);
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < timeoutMs) {
+        HWND window = FindWindowW(nullptr, title.c_str());
+        if (window && IsWindowVisible(window)) {
+            Sleep(delayMs);
+            const DWORD waited = GetTickCount() - start;
+            if (setProperty(GetDlgItem(window, controlId), property, value) != 0) return 1;
+            std::printf("{\"ms\":%lu}\n", static_cast<unsigned long>(waited));
+            return 0;
+        }
+        Sleep(1);
+    }
+    return 1;
+}
+
 }  // namespace
 
 // Wide arguments: the caption of a message box may be Chinese.
@@ -274,8 +300,15 @@ int wmain(int argc, wchar_t** argv) {
                             static_cast<int>(number(argv[6])),
                             static_cast<DWORD>(number(argv[7])));
     }
+    if (command == L"setonshow" && argc == 8) {
+        return setOnShow(argv[2], static_cast<int>(number(argv[3])),
+                         static_cast<int>(number(argv[4])),
+                         static_cast<int32_t>(std::wcstol(argv[5], nullptr, 0)),
+                         static_cast<DWORD>(number(argv[6])),
+                         static_cast<DWORD>(number(argv[7])));
+    }
     std::fprintf(stderr, "usage: probe windows|children H|props H|msgbox CAPTION|"
                          "post H MSG W L|press H ID|foreground|get H P|set H P V|"
-                         "waitpaint TITLE X Y RRGGBB TOL MS\n");
+                         "waitpaint TITLE X Y RRGGBB TOL MS|setonshow TITLE ID P V DELAY MS\n");
     return 2;
 }

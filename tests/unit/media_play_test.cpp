@@ -99,6 +99,12 @@ TEST(MediaPlay, EachPlayerHasItsOwnAliasAndClosesItsDeviceWhenDestroyed) {
         EXPECT_EQ(mediaGetStatus(player), kMediaPlaying);
         EXPECT_TRUE(mediaStop(player));
         EXPECT_EQ(mediaGetStatus(player), kMediaStopped);
+        // A closed device holds its file no more: the file can be rewritten.
+        EXPECT_TRUE(mediaClose(player));
+        EXPECT_EQ(mediaGetStatus(player), kMediaOther);
+        EXPECT_FALSE(mediaClose(player));
+        test::writeBytes(track, toneWave(4));
+        ASSERT_TRUE(mediaOpen(player, track));
         // Reopening closes the earlier device first, under the same alias.
         EXPECT_TRUE(mediaOpen(player, track));
         EXPECT_TRUE(mediaPlay(player, 0));

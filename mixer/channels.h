@@ -1,0 +1,48 @@
+// The six channels: each plays its track through its own media player at
+// the volume of its own slider. The tracks start at the window's first
+// activation and loop because a timer restarts every channel that has
+// stopped; every slider change is heard at once and stored in the settings.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "app/settings.h"
+
+struct Channel {
+    int number;          // 1..6: track N, its temporary file, settings key "vN"
+    uint32_t player;     // control identifiers on the main window
+    uint32_t volumeBar;
+};
+
+extern const std::array<Channel, kChannelCount> kChannels;
+
+constexpr int32_t kFirstChannelAloneMs = 2000;
+constexpr int32_t kBeforeTracksWrittenMs = 1000;
+constexpr int32_t kLoopCheckPeriodMs = 3000;
+
+// First activation of the main window: the temporary paths, the sliders
+// moved to the stored volumes, the start sequence, then the loop timer.
+void onFirstActivation();
+
+// Waits, writes the six tracks, starts channel 1, waits, starts channels 2
+// to 6 and attempts to delete the six files. When the main window is gone
+// during a wait, no player is touched any more: nothing is written after
+// the first wait, and after the second only the deletions are attempted.
+void startChannels();
+
+// Each tick of the loop timer: every channel whose player is not playing
+// starts again from the beginning of its track.
+void checkChannels();
+
+// Stop, let go of the file, rewrite it, reopen, play at the slider's volume,
+// delete.
+void restartChannel(int channel);
+
+// Slider N moved (by the user or by the program): the player takes the new
+// position as its volume on both sides and the settings keep it under "vN".
+void onVolumeBarChanged(int channel);
+
+// The main window is asked to close: the players stop, the deletion of the
+// track files is attempted, and the close is allowed.
+bool releaseChannels();
