@@ -42,8 +42,7 @@ void applySliderVolume(const Channel& channel) {
 // is ignored: a channel that fails is not playing, and the next loop check
 // starts it again.
 void startChannel(const Channel& channel) {
-    const std::wstring& path = programState().trackPaths.at(static_cast<size_t>(channel.number - 1));
-    mediaOpen(playerOf(channel), path);
+    mediaOpen(playerOf(channel), trackPath(channel.number));
     mediaPlay(playerOf(channel));
     applySliderVolume(channel);
 }

@@ -18,11 +18,11 @@ std::wstring queryTempDir() {
     return withTrailingBackslash(std::wstring_view(buffer, length));
 }
 
+}  // namespace
+
 const std::wstring& trackPath(int channel) {
     return programState().trackPaths.at(static_cast<size_t>(channel - 1));
 }
-
-}  // namespace
 
 std::wstring withTrailingBackslash(std::wstring_view directory) {
     std::wstring result(directory);

@@ -13,6 +13,9 @@ std::wstring withTrailingBackslash(std::wstring_view directory);
 // 260-character buffer) and trackPath1..6 = tempDir + the track's file name.
 void prepareTrackPaths();
 
+// trackPathN as prepared; empty before the paths are prepared.
+const std::wstring& trackPath(int channel);
+
 // Writes track N's whole embedded block to trackPathN, truncating an earlier
 // file. False when the path is empty, the file cannot be opened (another
 // handle holds it, say; its content then stays) or the write fails (the

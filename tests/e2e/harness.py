@@ -167,6 +167,35 @@ MAIN_WINDOW_IDS = {
 }
 
 
+# A client point of the finished window and its colour: the aurora in the
+# background picture.
+BACKGROUND_POINT = (700, 130, "6ab49b")
+
+
+def paint_watcher(point=BACKGROUND_POINT) -> subprocess.Popen:
+    """A probe that watches the screen for the main window to show the
+    colour at the point; start it before the program (see painted_at)."""
+    x, y, colour = point
+    watcher = subprocess.Popen(
+        ["wine", str(PROBE), "waitpaint", MAIN_TITLE, str(x), str(y), colour, "12", "60000"],
+        env=lab_env(), stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+        stderr=subprocess.DEVNULL)
+    if watcher.stdout.readline().strip() != b"ready":
+        raise AssertionError("the probe did not start")
+    return watcher
+
+
+def painted_at(watcher) -> float:
+    """The time.monotonic() at which the watched window was painted."""
+    line = watcher.stdout.readline()
+    seen = time.monotonic()
+    watcher.wait(timeout=30)
+    watcher.stdout.close()
+    if not line.startswith(b"{"):
+        raise AssertionError("the window was never painted")
+    return seen
+
+
 def children(hwnd) -> list:
     """The child windows in z-order from the top, with "id" and "inparent"."""
     return probe("children", hwnd)
@@ -262,31 +291,42 @@ def pixels_near(path: Path, rect, colour="white", fuzz_percent=20) -> int:
 # --- what the program does with its files, from Wine's file trace ----------
 
 # Started with FILE_TRACE in its environment, the program's stderr log holds
-# a line for every CreateFileW and DeleteFileW it makes, in order.
-FILE_TRACE = "-all,trace+file"
-_TRACK_CALL = re.compile(r'trace:file:(CreateFileW|DeleteFileW) L"[^"]*tmmmA0([1-6])\.tmp"'
-                         r'(?: (GENERIC_\w+))?')
-_SETTINGS_WRITE = re.compile(r'trace:file:CreateFileW L"[^"]*config\.ini".*GENERIC_WRITE')
+# a line for every CreateFileW and DeleteFileW it makes, in order, each with
+# Wine's timestamp: seconds of the system's monotonic clock, as time.monotonic()
+# counts them.
+FILE_TRACE = "-all,trace+file,+timestamp"
+_TRACK_CALL = re.compile(r'^(\d+\.\d+):.*trace:file:(CreateFileW|DeleteFileW) '
+                         r'L"[^"]*tmmmA0([1-6])\.tmp"(?: (GENERIC_\w+))?')
+_SETTINGS_WRITE = re.compile(r'^(\d+\.\d+):.*trace:file:CreateFileW L"[^"]*config\.ini"'
+                             r'.*GENERIC_WRITE')
 
 
 def file_calls(log: Path) -> list:
-    """The track-file and settings-file calls in a file-trace log, in order:
-    ("write", N) a track file opened for writing, ("open", N) opened for
-    reading (by a media device), ("delete", N) a deletion attempted, and
-    ("settings", 0) config.ini opened for writing."""
+    """The track-file and settings-file calls in a file-trace log, in order,
+    as (time, kind, channel): kind "write" for a track file opened for
+    writing, "open" for one opened for reading (by a media device), "delete"
+    for an attempted deletion, "settings" (channel 0) for config.ini opened
+    for writing."""
     calls = []
     text = Path(log).read_text(errors="replace") if Path(log).exists() else ""
     for line in text.splitlines():
         match = _TRACK_CALL.search(line)
         if match:
-            function, channel, access = match.groups()
+            at, function, channel, access = match.groups()
             kind = "delete" if function == "DeleteFileW" else (
                 "write" if access == "GENERIC_WRITE" else "open")
-            calls.append((kind, int(channel)))
-        elif _SETTINGS_WRITE.search(line):
-            calls.append(("settings", 0))
+            calls.append((float(at), kind, int(channel)))
+            continue
+        match = _SETTINGS_WRITE.search(line)
+        if match:
+            calls.append((float(match.group(1)), "settings", 0))
     return calls
 
 
+def calls_of(calls: list, kind: str, channel: int) -> list:
+    """The times of one kind of call on one channel's file."""
+    return [at for at, k, n in calls if (k, n) == (kind, channel)]
+
+
 def count_calls(calls: list, kind: str, channel: int) -> int:
-    return sum(1 for call in calls if call == (kind, channel))
+    return len(calls_of(calls, kind, channel))

@@ -17,7 +17,7 @@ from pathlib import Path
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 import harness  # noqa: E402
 import sound  # noqa: E402
-from harness import count_calls, file_calls  # noqa: E402
+from harness import calls_of, count_calls, file_calls  # noqa: E402
 
 TONES_EXE = harness.BUILD / "heyu-tones.exe"
 RECORDING = harness.LAB / "recording.wav"
@@ -55,31 +55,47 @@ class MixerTest(harness.ProgramTest):
                                delta=LEVEL_TOLERANCE_DB, msg="channel %d" % channel)
 
     def test_start_order_loop_sliders_and_close(self):
+        watcher = harness.paint_watcher()
         program, folder, log = self.start_in("mixer-start")
+        shown_at = harness.painted_at(watcher)
         window = harness.wait_window()
         clock = sound.clock(RECORDING)
-        shown = clock(time.monotonic())
+        shown = clock(shown_at)
 
         # Channel 6, the shortest tone, ends and is written out again by the
         # loop check; a little later it sounds again.
         harness.wait_until(lambda: count_calls(file_calls(log), "write", 6) >= 2, 40,
                            "channel 6 to restart")
-        self.wait_recorded(clock(time.monotonic()) + 1.5)
+        self.wait_recorded(clock(time.monotonic()) + 2.0)
         frames = sound.levels(RECORDING, shown - 0.5, sound.position(RECORDING))
+        calls = file_calls(log)
 
-        # About a second of silence, channel 1 alone for about two seconds,
-        # then the other five one right after the other.
-        first = sound.onset(frames, 1)
-        others = [sound.onset(frames, n) for n in CHANNELS if n != 1]
-        self.assertTrue(first and all(others), "a channel never sounded")
-        self.assertGreater(first - shown, 0.4)
-        self.assertLess(first - shown, 2.5)
+        # The program's own order: a second's wait after the window shows (the
+        # probe sees the painted window a little late),
+        # the six tracks written, channel 1 opened alone, two seconds later
+        # the other five one right after the other.
+        written = calls_of(calls, "write", 1)[0]
+        opened = [calls_of(calls, "open", n)[0] for n in CHANNELS]
+        self.assertGreater(written - shown_at, 0.7)
+        self.assertLess(written - shown_at, 2.0)
+        writes = [calls_of(calls, "write", n)[0] for n in CHANNELS]
+        self.assertEqual(writes, sorted(writes))
+        self.assertLess(writes[-1], opened[0])
+        self.assertGreater(opened[1] - opened[0], 1.95)
+        self.assertLess(opened[1] - opened[0], 3.0)
+        self.assertEqual(opened[1:], sorted(opened[1:]))
+        self.assertLess(opened[5] - opened[1], 1.5)
+
+        # What is heard: silence until the tracks are written, then channel 1
+        # before the other five.
+        heard = {n: sound.onset(frames, n) for n in CHANNELS}
+        self.assertTrue(all(heard.values()), "a channel never sounded: %r" % heard)
         for n in CHANNELS:
-            self.assertLess(sound.median_level(frames, n, shown - 0.5, first - 0.1),
+            self.assertLess(sound.median_level(frames, n, shown - 0.5, clock(written)),
                             sound.SOUNDING_DB)
-        self.assertGreater(min(others) - first, 1.5)
-        self.assertLess(min(others) - first, 3.0)
-        self.assertLess(max(others) - min(others), 1.5)
+        self.assertGreater(heard[1], clock(written))
+        others = [heard[n] for n in CHANNELS if n != 1]
+        self.assertLess(heard[1], min(others))
 
         # No settings file: all six at full volume, and none is written.
         everyone = max(others) + 0.3
@@ -87,18 +103,16 @@ class MixerTest(harness.ProgramTest):
             self.assertLevel(frames, n, everyone, everyone + 1.5, FULL_DB)
         self.assertIsNone(settings_text(folder))
 
-        # Channel 6 starts again within a loop period of its end; the others
-        # play on untouched.
-        end6 = others[-1] + sound.TONE_SECONDS[6]
-        gap = [g for g in sound.gaps(frames, 6) if g[0] > others[-1]]
+        # Channel 6 is written out again within a loop period of its end and
+        # sounds again at its slider's volume; the others play on untouched.
+        gap = [g for g in sound.gaps(frames, 6) if g[0] > heard[6]]
         self.assertTrue(gap, "channel 6 never stopped")
-        self.assertAlmostEqual(gap[0][0], end6, delta=0.5)
-        self.assertLess(gap[0][1] - gap[0][0], LOOP_PERIOD_S + 0.8)
+        self.assertAlmostEqual(gap[0][0], heard[6] + sound.TONE_SECONDS[6], delta=0.5)
+        self.assertLess(clock(calls_of(calls, "write", 6)[1]) - gap[0][0], LOOP_PERIOD_S + 0.5)
         self.assertLevel(frames, 6, gap[0][1] + 0.3, gap[0][1] + 1.0, FULL_DB)
         for n in range(1, 6):
             self.assertEqual([g for g in sound.gaps(frames, n) if g[0] > everyone], [],
                              "channel %d paused" % n)
-        calls = file_calls(log)
         self.assertEqual([count_calls(calls, "write", n) for n in CHANNELS], [1] * 5 + [2])
 
         # Slider 5 to 0: silent at once, stored, and not restarted by the
@@ -193,7 +207,7 @@ class MixerTest(harness.ProgramTest):
         calls = file_calls(log)
         # The slider's handler ran inside the wait: its value was stored
         # before the first track was written, and channel 1 played at it.
-        self.assertLess(calls.index(("settings", 0)), calls.index(("write", 1)))
+        self.assertLess(calls_of(calls, "settings", 0)[0], calls_of(calls, "write", 1)[0])
         self.assertIn("v1=30", settings_text(folder))
         self.wait_recorded(closed + 0.5)
         frames = sound.levels(RECORDING, closed - 3.0, closed + 0.5)

@@ -1,0 +1,66 @@
+// How long one loop restart of the longest track takes: the tick that finds
+// channel 4 not playing stops it, rewrites its 12.7 MB file, reopens and
+// plays it; then the device is polled until it reports "playing". Beside it,
+// the same write of the track file alone, the largest part of the work.
+// Prints one JSON line with medians in milliseconds. A benchmark, run by
+// hand (see bench.py).
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+#include "mixer/channels.h"
+#include "mixer/track_files.h"
+#include "test_support.h"
+#include "ui/control_table.h"
+#include "ui/media_play.h"
+
+namespace {
+
+constexpr int kRuns = 7;
+constexpr int kChannel = 4;
+
+double nowMs() {
+    LARGE_INTEGER counter, frequency;
+    QueryPerformanceCounter(&counter);
+    QueryPerformanceFrequency(&frequency);
+    return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+}  // namespace
+
+int main() {
+    test::ScratchFolder folder(L"restart_bench");
+    SetEnvironmentVariableW(L"TMP", folder.path().c_str());
+    test::TestForm form(BindingTable{nullptr, 0});
+    if (!form.window()) return 1;
+    prepareTrackPaths();
+    HWND player = form.control(ids::player[kChannel - 1]);
+
+    std::vector<double> inTick, untilPlaying, writeOnly;
+    for (int run = 0; run < kRuns; ++run) {
+        mediaStop(player);  // as the end of the track leaves it
+        const double start = nowMs();
+        if (mediaGetStatus(player) != kMediaPlaying) restartChannel(kChannel);
+        inTick.push_back(nowMs() - start);
+        test::pumpUntil([&] { return mediaGetStatus(player) == kMediaPlaying; }, 10000);
+        untilPlaying.push_back(nowMs() - start);
+    }
+    mediaClose(player);
+    for (int run = 0; run < kRuns; ++run) {
+        const double start = nowMs();
+        writeTrackFile(kChannel);
+        writeOnly.push_back(nowMs() - start);
+    }
+    deleteTrackFile(kChannel);
+    std::printf("{\"restart_in_tick_ms\":%.1f,\"restart_until_playing_ms\":%.1f,"
+                "\"track_write_ms\":%.1f,\"runs\":%d}\n",
+                median(inTick), median(untilPlaying), median(writeOnly), kRuns);
+    return 0;
+}
