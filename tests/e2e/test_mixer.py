@@ -122,9 +122,10 @@ class MixerTest(harness.ProgramTest):
         moved = clock(time.monotonic())
         self.assertIn("v5=0", settings_text(folder))
         self.wait_recorded(moved + LOOP_PERIOD_S + 0.5)
-        after = sound.levels(RECORDING, moved + 0.5, moved + LOOP_PERIOD_S + 0.5)
+        # The platform's output runs up to a second behind a busy machine.
+        after = sound.levels(RECORDING, moved + 1.2, moved + LOOP_PERIOD_S + 0.5)
         self.assertLess(max(level[5] for _, level in after), sound.SOUNDING_DB)
-        self.assertLevel(after, 4, moved + 0.5, moved + LOOP_PERIOD_S, FULL_DB)
+        self.assertLevel(after, 4, moved + 1.2, moved + LOOP_PERIOD_S, FULL_DB)
         self.assertEqual(count_calls(file_calls(log), "write", 5), 1)
 
         # Esc: a close request, which stops the players and attempts one more
