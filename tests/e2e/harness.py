@@ -134,6 +134,9 @@ class ProgramTest(unittest.TestCase):
     def setUp(self):
         self.programs = []
         wait_no_window()
+        # The program keeps every slider change in config.ini beside itself:
+        # each test starts the build's copy with no settings file.
+        (BUILD / "config.ini").unlink(missing_ok=True)
 
     def tearDown(self):
         for program in self.programs:
