@@ -25,6 +25,8 @@ void releaseProgramState() {
     ProgramState& state = programState();
     release(state.maskList);
     release(state.settingsPath);
+    state.shadowRing5.release();
+    state.shadowRing10.release();
     release(state.tempDir);
     for (std::wstring& path : state.trackPaths) release(path);
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/settings.h"
+#include "shadow/shadow_picture.h"
 
 struct ProgramState {
     // Mask windows made by the message overlay, in order of creation.
@@ -17,6 +18,11 @@ struct ProgramState {
 
     // Full path of config.ini beside the executable.
     std::wstring settingsPath;
+
+    // The drop shadow's standard rings, 5 and 10 pixels wide, decoded on
+    // first use and kept until the end.
+    ShadowPicture shadowRing5;
+    ShadowPicture shadowRing10;
 
     // Stored channel volumes, v1..v6 at index 0..5; never -1 once loaded.
     std::array<int32_t, kChannelCount> volumes{};

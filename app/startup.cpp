@@ -4,6 +4,8 @@
 
 #include "app/program_state.h"
 #include "app/settings.h"
+#include "shadow/wnd_shadow.h"
+#include "ui/main_window.h"
 
 namespace {
 
@@ -26,6 +28,7 @@ using MessageBoxFunction = int(WINAPI*)(HWND, LPCWSTR, LPCWSTR, UINT);
 void onMainWindowCreated() {
     ensureSingleInstance(kInstanceMutexBase, kAlreadyRunningNotice);
     // The drop shadow is attached here, so the window is never seen without it.
+    SetWndShadow(mainWindowHandle());
     ProgramState& state = programState();
     state.settingsPath = buildSettingsPath();
     loadVolumes();

@@ -7,7 +7,8 @@
 #include <string>
 
 // Handler of the main window's created event; runs while the window is still
-// hidden: the single-instance guard, the settings path and the six volumes.
+// hidden: the single-instance guard, the drop shadow, the settings path and
+// the six volumes.
 void onMainWindowCreated();
 
 // Claims the global mutex "Global\" + baseName. If another instance holds it,

@@ -1,42 +1,24 @@
-// A move-only owner of a kernel handle (file, mutex, ...), closed once.
+// Owners of kernel objects: handles (file, mutex, ...) closed once, and
+// movable global memory freed once.
 #pragma once
 
 #include <windows.h>
 
-#include <utility>
+#include "app/unique_owner.h"
 
-class UniqueHandle {
-public:
-    UniqueHandle() = default;
-    // Takes a handle as CreateFile and friends return it; both "no handle"
-    // values (null and INVALID_HANDLE_VALUE) count as empty.
-    explicit UniqueHandle(HANDLE handle)
-        : handle_(handle == INVALID_HANDLE_VALUE ? nullptr : handle) {}
-    ~UniqueHandle() { reset(); }
-
-    UniqueHandle(UniqueHandle&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
-    UniqueHandle& operator=(UniqueHandle&& other) noexcept {
-        if (this != &other) {
-            reset();
-            handle_ = std::exchange(other.handle_, nullptr);
-        }
-        return *this;
+struct CloseKernelHandle {
+    bool operator()(HANDLE handle) const { return CloseHandle(handle) != FALSE; }
+    // CreateFile and friends report failure as INVALID_HANDLE_VALUE, others
+    // as null: both mean "no handle".
+    static bool isEmpty(HANDLE handle) {
+        return handle == nullptr || handle == INVALID_HANDLE_VALUE;
     }
-    UniqueHandle(const UniqueHandle&) = delete;
-    UniqueHandle& operator=(const UniqueHandle&) = delete;
-
-    HANDLE get() const { return handle_; }
-    explicit operator bool() const { return handle_ != nullptr; }
-
-    // Closes now and reports whether the close succeeded.
-    bool close() {
-        const bool closed = handle_ == nullptr || CloseHandle(handle_) != FALSE;
-        handle_ = nullptr;
-        return closed;
-    }
-
-private:
-    void reset() { close(); }
-
-    HANDLE handle_ = nullptr;
 };
+
+using UniqueHandle = UniqueOwner<HANDLE, CloseKernelHandle>;
+
+struct FreeGlobalMemory {
+    bool operator()(HGLOBAL memory) const { return GlobalFree(memory) == nullptr; }
+};
+
+using GlobalMemory = UniqueOwner<HGLOBAL, FreeGlobalMemory>;

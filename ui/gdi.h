@@ -6,37 +6,19 @@
 
 #include <utility>
 
+#include "app/unique_owner.h"
+
 // Owns a pen, brush, font, bitmap or region and deletes it.
-template <typename Handle>
-class GdiObject {
-public:
-    GdiObject() = default;
-    explicit GdiObject(Handle handle) : handle_(handle) {}
-    ~GdiObject() { reset(); }
-    GdiObject(GdiObject&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
-    GdiObject& operator=(GdiObject&& other) noexcept {
-        if (this != &other) {
-            reset();
-            handle_ = std::exchange(other.handle_, nullptr);
-        }
-        return *this;
-    }
-    GdiObject(const GdiObject&) = delete;
-    GdiObject& operator=(const GdiObject&) = delete;
-
-    Handle get() const { return handle_; }
-    explicit operator bool() const { return handle_ != nullptr; }
-    void reset() {
-        if (handle_) DeleteObject(handle_);
-        handle_ = nullptr;
-    }
-
-private:
-    Handle handle_ = nullptr;
+struct DeleteGdiObject {
+    bool operator()(HGDIOBJ object) const { return DeleteObject(object) != FALSE; }
 };
+
+template <typename Handle>
+using GdiObject = UniqueOwner<Handle, DeleteGdiObject>;
 
 using GdiBitmap = GdiObject<HBITMAP>;
 using GdiFont = GdiObject<HFONT>;
+using GdiRegion = GdiObject<HRGN>;
 
 // Selects an object into a device context and selects the previous one back.
 class SelectedObject {
@@ -56,30 +38,28 @@ private:
     HGDIOBJ previous_;
 };
 
+struct DeleteDc {
+    bool operator()(HDC dc) const { return DeleteDC(dc) != FALSE; }
+};
+
 // A memory device context compatible with another one, deleted at the end.
-class MemoryDc {
+class MemoryDc : public UniqueOwner<HDC, DeleteDc> {
 public:
     MemoryDc() = default;
-    explicit MemoryDc(HDC compatibleWith) : dc_(CreateCompatibleDC(compatibleWith)) {}
-    ~MemoryDc() {
-        if (dc_) DeleteDC(dc_);
-    }
-    MemoryDc(MemoryDc&& other) noexcept : dc_(std::exchange(other.dc_, nullptr)) {}
-    MemoryDc& operator=(MemoryDc&& other) noexcept {
-        if (this != &other) {
-            if (dc_) DeleteDC(dc_);
-            dc_ = std::exchange(other.dc_, nullptr);
-        }
-        return *this;
-    }
-    MemoryDc(const MemoryDc&) = delete;
-    MemoryDc& operator=(const MemoryDc&) = delete;
-
-    HDC get() const { return dc_; }
-
-private:
-    HDC dc_ = nullptr;
+    explicit MemoryDc(HDC compatibleWith) : UniqueOwner(CreateCompatibleDC(compatibleWith)) {}
 };
+
+// A window's device context from GetDC, released to that window.
+struct ReleaseWindowDc {
+    HWND window = nullptr;
+    bool operator()(HDC dc) const { return ReleaseDC(window, dc) != 0; }
+};
+
+using WindowDc = UniqueOwner<HDC, ReleaseWindowDc>;
+
+inline WindowDc windowDc(HWND window) {
+    return WindowDc(GetDC(window), ReleaseWindowDc{window});
+}
 
 // BeginPaint and EndPaint of one WM_PAINT.
 class PaintScope {

@@ -1,30 +1,13 @@
 #include "ui/pictures.h"
 
-#include <objidl.h>
-
 #include <cstring>
 
 #include "app/embedded_data.h"
-#include "app/gdiplus_api.h"
+#include "app/gdiplus_owners.h"
+#include "app/unique_handle.h"
 #include "ui/resources.h"
 
 namespace {
-
-// Releases a COM interface at the end of a scope.
-template <typename Interface>
-struct ComRelease {
-    Interface* pointer = nullptr;
-    ~ComRelease() {
-        if (pointer) pointer->Release();
-    }
-};
-
-struct GdipImage {
-    Gdiplus::GpBitmap* bitmap = nullptr;
-    ~GdipImage() {
-        if (bitmap) Gdiplus::DllExports::GdipDisposeImage(bitmap);
-    }
-};
 
 GdiBitmap loadBitmapResource(HINSTANCE instance, int id) {
     return GdiBitmap(static_cast<HBITMAP>(
@@ -45,26 +28,21 @@ GdiBitmap loadBackgroundPicture() {
 
     // GDI+ decodes from a stream; the stream owns a movable copy of the bytes
     // and frees it when released.
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size);
+    GlobalMemory memory(GlobalAlloc(GMEM_MOVEABLE, size));
     if (!memory) return {};
-    void* target = GlobalLock(memory);
-    if (!target) {
-        GlobalFree(memory);
-        return {};
-    }
+    void* target = GlobalLock(memory.get());
+    if (!target) return {};
     std::memcpy(target, block.data, size);
-    GlobalUnlock(memory);
-    ComRelease<IStream> stream;
-    if (CreateStreamOnHGlobal(memory, TRUE, &stream.pointer) != S_OK) {
-        GlobalFree(memory);
-        return {};
-    }
-    GdipImage image;
-    if (Gdiplus::DllExports::GdipCreateBitmapFromStream(stream.pointer, &image.bitmap) !=
+    GlobalUnlock(memory.get());
+    ComPointer<IStream> stream;
+    if (CreateStreamOnHGlobal(memory.get(), TRUE, stream.put()) != S_OK) return {};
+    (void)memory.release();  // the stream's now
+    GdipBitmap image;
+    if (Gdiplus::DllExports::GdipCreateBitmapFromStream(stream.get(), image.put()) !=
         Gdiplus::Ok)
         return {};
     HBITMAP bitmap = nullptr;
-    if (Gdiplus::DllExports::GdipCreateHBITMAPFromBitmap(image.bitmap, &bitmap, 0) !=
+    if (Gdiplus::DllExports::GdipCreateHBITMAPFromBitmap(image.get(), &bitmap, 0) !=
         Gdiplus::Ok)
         return {};
     return GdiBitmap(bitmap);

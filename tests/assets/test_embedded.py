@@ -1,5 +1,5 @@
 """The executable carries the six committed tracks, each byte for byte as
-one contiguous block, and little else beside them."""
+one contiguous block, the two shadow rings, and little else beside them."""
 import os
 import unittest
 from pathlib import Path
@@ -17,6 +17,11 @@ class EmbeddedTracks(unittest.TestCase):
         self.assertEqual(len(TRACKS), 6)
         for track in TRACKS:
             self.assertIn(track.read_bytes(), self.exe, "%s is not in the executable" % track.name)
+
+    def test_the_two_shadow_rings_are_carried_byte_for_byte(self):
+        for name in ("shadow5.png", "shadow10.png"):
+            ring = (ROOT / "assets" / "art" / name).read_bytes()
+            self.assertIn(ring, self.exe, "%s is not in the executable" % name)
 
     def test_code_and_other_assets_add_less_than_a_megabyte(self):
         tracks = sum(t.stat().st_size for t in TRACKS)

@@ -10,6 +10,9 @@
    thumb, as two probes watching the screen see it.
 2. Thumb drag: position events per second that a drag through the system
    move loop delivers (tests/bench/drag_bench.cpp).
+3. Shadow update: one redraw of the main window's shadow (section, ring
+   picture, UpdateLayeredWindow) beside the same update with nothing drawn,
+   medians measured in the same run (tests/bench/shadow_bench.cpp).
 """
 import json
 import statistics
@@ -79,6 +82,13 @@ def main():
     drag = json.loads(result.stdout.decode().strip().splitlines()[-1])
     print("thumb drag: %(position_events)d position events in %(seconds).1f s "
           "(%(events_per_second).0f per second) from %(moves_sent)d pointer moves" % drag)
+    result = subprocess.run(["wine", str(harness.BUILD / "shadow_bench.exe")],
+                            env=harness.lab_env(), stdin=subprocess.DEVNULL,
+                            stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=300)
+    shadow = json.loads(result.stdout.decode().strip().splitlines()[-1])
+    print("shadow update at %(width)dx%(height)d: median %(update_ms).2f ms; with nothing "
+          "drawn %(reference_ms).2f ms; the drawing alone %(draw_ms).2f ms; rings drawn in "
+          "code %(rings_in_code_ms).2f ms (%(runs)d runs)" % shadow)
 
 
 if __name__ == "__main__":
