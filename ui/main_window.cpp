@@ -1,12 +1,12 @@
 // The composition root: the one place that names the handlers of the other
-// modules. Slots whose handlers arrive with the message texts stand here
-// already, empty.
+// modules.
 #include "ui/main_window.h"
 
 #include <iterator>
 
 #include "app/startup.h"
 #include "mixer/channels.h"
+#include "overlay/messages.h"
 #include "ui/control_table.h"
 
 namespace {
@@ -43,12 +43,17 @@ int32_t volumeBarChanged(const EventArgs&) {
     return 0;
 }
 
+// One handler per place that shows a text, alike but for the control.
+template <uint32_t control>
+int32_t showText(const EventArgs&) {
+    showMessageOf(control);
+    return 0;
+}
+
 // Ends at once: no close request, so the close query does not run.
 int32_t endAtOnce(const EventArgs&) {
     endProgram(0);
 }
-
-constexpr EventHandler kNotYetBound = nullptr;
 
 const Binding kBindings[] = {
     {ids::mainWindowUnit, kEventCreated, created},
@@ -61,14 +66,14 @@ const Binding kBindings[] = {
     {ids::volumeBar[3], kEventPositionChanged, volumeBarChanged<4>},
     {ids::volumeBar[4], kEventPositionChanged, volumeBarChanged<5>},
     {ids::volumeBar[5], kEventPositionChanged, volumeBarChanged<6>},
-    {ids::brandLabel, kEventLeftButtonDown, kNotYetBound},       // texts: a quote
-    {ids::edgeHotSpot, kEventLeftButtonDown, kNotYetBound},      // texts: easter egg
-    {ids::leftFlowerHotSpot, kEventLeftButtonDown, kNotYetBound},  // texts
-    {ids::meadowHotSpot, kEventLeftButtonDown, kNotYetBound},    // texts
-    {ids::poppyHotSpot, kEventLeftButtonDown, kNotYetBound},     // texts
-    {ids::girlHotSpot, kEventLeftButtonDown, kNotYetBound},      // texts
-    {ids::boyHotSpot, kEventLeftButtonDown, kNotYetBound},       // texts
-    {ids::helpLabel, kEventLeftButtonDown, kNotYetBound},        // texts: about box
+    {ids::brandLabel, kEventLeftButtonDown, showText<ids::brandLabel>},  // a quote
+    {ids::edgeHotSpot, kEventLeftButtonDown, showText<ids::edgeHotSpot>},  // easter egg
+    {ids::leftFlowerHotSpot, kEventLeftButtonDown, showText<ids::leftFlowerHotSpot>},
+    {ids::meadowHotSpot, kEventLeftButtonDown, showText<ids::meadowHotSpot>},
+    {ids::poppyHotSpot, kEventLeftButtonDown, showText<ids::poppyHotSpot>},
+    {ids::girlHotSpot, kEventLeftButtonDown, showText<ids::girlHotSpot>},
+    {ids::boyHotSpot, kEventLeftButtonDown, showText<ids::boyHotSpot>},  // usage hint
+    {ids::helpLabel, kEventLeftButtonDown, showText<ids::helpLabel>},  // about box
     {ids::minimizeLabel, kEventLeftButtonDown, minimise},
     {ids::closeLabel, kEventLeftButtonDown, endAtOnce},
 };

@@ -13,6 +13,9 @@
 3. Shadow update: one redraw of the main window's shadow (section, ring
    picture, UpdateLayeredWindow) beside the same update with nothing drawn,
    medians measured in the same run (tests/bench/shadow_bench.cpp).
+4. Mask: ShowMask on the main window (snapshot, blur, tint) and RemoveMask,
+   beside the bare snapshot of the window, medians measured in the same run
+   (tests/bench/mask_bench.cpp).
 """
 import json
 import statistics
@@ -89,6 +92,12 @@ def main():
     print("shadow update at %(width)dx%(height)d: median %(update_ms).2f ms; with nothing "
           "drawn %(reference_ms).2f ms; the drawing alone %(draw_ms).2f ms; rings drawn in "
           "code %(rings_in_code_ms).2f ms (%(runs)d runs)" % shadow)
+    result = subprocess.run(["wine", str(harness.BUILD / "mask_bench.exe")],
+                            env=harness.lab_env(), stdin=subprocess.DEVNULL,
+                            stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=300)
+    mask = json.loads(result.stdout.decode().strip().splitlines()[-1])
+    print("mask over the main window: ShowMask median %(show_mask_ms).2f ms; bare snapshot "
+          "%(snapshot_ms).2f ms; RemoveMask %(remove_mask_ms).2f ms (%(runs)d runs)" % mask)
 
 
 if __name__ == "__main__":

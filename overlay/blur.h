@@ -1,0 +1,32 @@
+// The mask's blur: a picture shrunk to a quarter of its size in each
+// direction and enlarged back, which is much cheaper than a convolution and
+// soft enough behind a message. GDI+ does it with bilinear filtering; where
+// GDI+ cannot, the system's halftone stretching through one sixth stands in.
+#pragma once
+
+#include <windows.h>
+
+// The size a picture is shrunk to: each side divided by trunc(radius * 2),
+// truncated. A radius below 1 counts as 2, which gives a quarter.
+SIZE blurShrunkSize(int width, int height, double radius);
+
+// A width x height picture of 32-bit pixels, top row first, that GDI draws
+// into and the blur works on in place; null for an empty size. The caller
+// owns the bitmap; *bits points at its pixels while it lives.
+HBITMAP createPictureBitmap(int width, int height, void** bits);
+
+// Blurs 32-bit pixels (top row first, stride bytes apart) in place with
+// GDI+. False, and the pixels left as they were, when GDI+ fails or the
+// shrunken size is 0 in either direction. GDI's drawing into the pixels
+// must have been flushed (GdiFlush) before.
+bool blurPixels(void* bits, int width, int height, int stride, double radius = 0);
+
+// A new bitmap with a blurred copy of the picture, or null when the picture
+// is null or blurPixels fails. The picture itself is not changed and must
+// not be selected into a device context. The caller owns the result.
+HBITMAP BlurBitmap(HBITMAP picture, double radius = 0);
+
+// Blurs the width x height picture in the memory device context in place
+// through one sixth of its size with halftone stretching. False, and the
+// picture left as it was, when one side is shorter than 6 pixels.
+bool halftoneBlur(HDC picture, int width, int height);

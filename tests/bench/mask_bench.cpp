@@ -1,0 +1,89 @@
+// How long ShowMask takes on the main window (snapshot, blur, tint), beside
+// a reference measured in the same run: the bare snapshot, PrintWindow of
+// the client area into a memory bitmap, which every mask needs anyway; and
+// how long RemoveMask takes to uncover the window again. Medians of many
+// runs, in milliseconds, as one JSON line. A benchmark, run by hand (see
+// bench.py).
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "overlay/mask.h"
+#include "test_support.h"
+#include "ui/gdi.h"
+
+namespace {
+
+constexpr int kDefaultRuns = 100;
+constexpr DWORD kSettleMs = 100;
+
+double now() {
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER counter;
+    QueryPerformanceCounter(&counter);
+    return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const size_t middle = values.size() / 2;
+    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+void snapshot(HWND window) {
+    RECT client;
+    GetClientRect(window, &client);
+    HDC screen = GetDC(window);
+    MemoryDc memory(screen);
+    GdiBitmap picture(CreateCompatibleBitmap(screen, client.right, client.bottom));
+    ReleaseDC(window, screen);
+    SelectedObject selected(memory.get(), picture.get());
+    PrintWindow(window, memory.get(), PW_CLIENTONLY);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : kDefaultRuns;
+    test::TestForm form(BindingTable{nullptr, 0});
+    if (!form.window()) return 1;
+    // The first of each warms caches (fonts, GDI+'s own start) and is not counted.
+    snapshot(form.window());
+    ShowMask(form.window());
+    RemoveMask();
+
+    std::vector<double> snapshots, shows, removals;
+    for (int i = 0; i < runs; ++i) {
+        // Each measurement starts from a settled window, as a press on a
+        // window at rest does: the system has had the time to show all that
+        // was painted before (under Wine the next window operation would
+        // otherwise first wait for that).
+        test::pumpFor(kSettleMs);
+        double start = now();
+        snapshot(form.window());
+        snapshots.push_back(now() - start);
+
+        test::pumpFor(kSettleMs);
+        start = now();
+        HWND mask = ShowMask(form.window());
+        shows.push_back(now() - start);
+        if (!mask) return 1;
+        // Painted, as the user sees it, before it goes again.
+        UpdateWindow(mask);
+        test::pumpFor(kSettleMs);
+
+        start = now();
+        RemoveMask();
+        removals.push_back(now() - start);
+    }
+    std::printf("{\"runs\":%d,\"snapshot_ms\":%.2f,\"show_mask_ms\":%.2f,\"remove_mask_ms\":%.2f}\n",
+                runs, median(snapshots), median(shows), median(removals));
+    return 0;
+}
