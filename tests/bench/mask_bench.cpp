@@ -20,23 +20,6 @@ namespace {
 constexpr int kDefaultRuns = 100;
 constexpr DWORD kSettleMs = 100;
 
-double now() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER counter;
-    QueryPerformanceCounter(&counter);
-    return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const size_t middle = values.size() / 2;
-    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
-
 void snapshot(HWND window) {
     RECT client;
     GetClientRect(window, &client);
@@ -66,24 +49,24 @@ int main(int argc, char** argv) {
         // was painted before (under Wine the next window operation would
         // otherwise first wait for that).
         test::pumpFor(kSettleMs);
-        double start = now();
+        double start = test::nowMs();
         snapshot(form.window());
-        snapshots.push_back(now() - start);
+        snapshots.push_back(test::nowMs() - start);
 
         test::pumpFor(kSettleMs);
-        start = now();
+        start = test::nowMs();
         HWND mask = ShowMask(form.window());
-        shows.push_back(now() - start);
+        shows.push_back(test::nowMs() - start);
         if (!mask) return 1;
         // Painted, as the user sees it, before it goes again.
         UpdateWindow(mask);
         test::pumpFor(kSettleMs);
 
-        start = now();
+        start = test::nowMs();
         RemoveMask();
-        removals.push_back(now() - start);
+        removals.push_back(test::nowMs() - start);
     }
     std::printf("{\"runs\":%d,\"snapshot_ms\":%.2f,\"show_mask_ms\":%.2f,\"remove_mask_ms\":%.2f}\n",
-                runs, median(snapshots), median(shows), median(removals));
+                runs, test::median(snapshots), test::median(shows), test::median(removals));
     return 0;
 }

@@ -21,18 +21,6 @@ namespace {
 constexpr int kRuns = 7;
 constexpr int kChannel = 4;
 
-double nowMs() {
-    LARGE_INTEGER counter, frequency;
-    QueryPerformanceCounter(&counter);
-    QueryPerformanceFrequency(&frequency);
-    return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
 }  // namespace
 
 int main() {
@@ -46,21 +34,21 @@ int main() {
     std::vector<double> inTick, untilPlaying, writeOnly;
     for (int run = 0; run < kRuns; ++run) {
         mediaStop(player);  // as the end of the track leaves it
-        const double start = nowMs();
+        const double start = test::nowMs();
         if (mediaGetStatus(player) != kMediaPlaying) restartChannel(kChannel);
-        inTick.push_back(nowMs() - start);
+        inTick.push_back(test::nowMs() - start);
         test::pumpUntil([&] { return mediaGetStatus(player) == kMediaPlaying; }, 10000);
-        untilPlaying.push_back(nowMs() - start);
+        untilPlaying.push_back(test::nowMs() - start);
     }
     mediaClose(player);
     for (int run = 0; run < kRuns; ++run) {
-        const double start = nowMs();
+        const double start = test::nowMs();
         writeTrackFile(kChannel);
-        writeOnly.push_back(nowMs() - start);
+        writeOnly.push_back(test::nowMs() - start);
     }
     deleteTrackFile(kChannel);
     std::printf("{\"restart_in_tick_ms\":%.1f,\"restart_until_playing_ms\":%.1f,"
                 "\"track_write_ms\":%.1f,\"runs\":%d}\n",
-                median(inTick), median(untilPlaying), median(writeOnly), kRuns);
+                test::median(inTick), test::median(untilPlaying), test::median(writeOnly), kRuns);
     return 0;
 }

@@ -23,28 +23,11 @@ constexpr int kRuns = 300;
 constexpr int kWidth = 780;  // the main window grown by 5 on every side
 constexpr int kHeight = 455;
 
-double nowMs() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER counter;
-    QueryPerformanceCounter(&counter);
-    return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
 template <typename Work>
 double timed(Work work) {
-    const double start = nowMs();
+    const double start = test::nowMs();
     work();
-    return nowMs() - start;
-}
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const size_t middle = values.size() / 2;
-    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+    return test::nowMs() - start;
 }
 
 // An update with nothing drawn: what every update costs besides the picture.
@@ -105,7 +88,7 @@ int main() {
     }
     std::printf("{\"runs\":%d,\"width\":%d,\"height\":%d,\"update_ms\":%.3f,"
                 "\"reference_ms\":%.3f,\"draw_ms\":%.3f,\"rings_in_code_ms\":%.3f}\n",
-                kRuns, kWidth, kHeight, median(update), median(reference), median(draw),
-                median(rings));
+                kRuns, kWidth, kHeight, test::median(update), test::median(reference), test::median(draw),
+                test::median(rings));
     return 0;
 }

@@ -504,19 +504,6 @@ TEST_F(MaskTest, MovingTheCoveredWindowCarriesTheMaskAlongAndAResizeAloneDoesNot
     EXPECT_TRUE(maskProperties(window.window).empty());
 }
 
-void click(POINT at) {
-    INPUT inputs[3]{};
-    inputs[0].type = INPUT_MOUSE;
-    inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    inputs[0].mi.dx = at.x * 65536 / GetSystemMetrics(SM_CXSCREEN) + 1;
-    inputs[0].mi.dy = at.y * 65536 / GetSystemMetrics(SM_CYSCREEN) + 1;
-    inputs[1].type = INPUT_MOUSE;
-    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    inputs[2].type = INPUT_MOUSE;
-    inputs[2].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    SendInput(3, inputs, sizeof(INPUT));
-}
-
 POINT centreOf(HWND window) {
     const RECT rect = screenRect(window);
     return POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
@@ -534,8 +521,8 @@ TEST_F(MaskTest, AHoleStaysUncoveredAndTakesThePointerWhereverTheWindowMoves) {
     // The press on the covered control goes first; once the hole has its
     // press, the earlier one has been delivered too.
     for (int round = 1; round <= 2; ++round) {
-        click(centreOf(covered.window));
-        click(centreOf(hole.window));
+        test::clickAt(centreOf(covered.window));
+        test::clickAt(centreOf(hole.window));
         EXPECT_TRUE(test::pumpUntil([&] { return hole.presses == round; }, kTimeoutMs));
         EXPECT_EQ(covered.presses, 0);
         SetWindowPos(window.window, nullptr, 300, 250, 0, 0,

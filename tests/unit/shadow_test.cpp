@@ -320,19 +320,6 @@ UniqueOwner<HWND, DestroyTheWindow> windowBeneath(const RECT& rect) {
     return UniqueOwner<HWND, DestroyTheWindow>(window);
 }
 
-void click(POINT at) {
-    INPUT inputs[3]{};
-    inputs[0].type = INPUT_MOUSE;
-    inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    inputs[0].mi.dx = at.x * 65536 / GetSystemMetrics(SM_CXSCREEN) + 1;
-    inputs[0].mi.dy = at.y * 65536 / GetSystemMetrics(SM_CYSCREEN) + 1;
-    inputs[1].type = INPUT_MOUSE;
-    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    inputs[2].type = INPUT_MOUSE;
-    inputs[2].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    SendInput(3, inputs, sizeof(INPUT));
-}
-
 TEST(ShadowWindow, LiesAroundTheWindowFollowsItAndHidesWhileMinimisedOrMaximised) {
     test::TestForm form(BindingTable{kBindings, std::size(kBindings)});
     HWND target = form.window();
@@ -373,10 +360,10 @@ TEST(ShadowWindow, LiesAroundTheWindowFollowsItAndHidesWhileMinimisedOrMaximised
     // never becomes active.
     const auto beneath = windowBeneath(RECT{40, 80, 100, 525});
     SetForegroundWindow(target);
-    click(POINT{97, 300});
+    test::clickAt(POINT{97, 300});
     EXPECT_TRUE(test::pumpUntil([] { return gBeneathPressed; }, kTimeoutMs));
     SetForegroundWindow(target);
-    click(POINT{100 + 450, 80 + 200});
+    test::clickAt(POINT{100 + 450, 80 + 200});
     EXPECT_TRUE(test::pumpUntil([] { return gGirlPressed; }, kTimeoutMs));
     EXPECT_NE(GetForegroundWindow(), shadow);
     EXPECT_NE(GetActiveWindow(), shadow);

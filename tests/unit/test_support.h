@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "ui/form.h"
 
@@ -46,6 +47,14 @@ bool pumpUntil(const std::function<bool()>& condition, DWORD timeoutMs);
 
 // Dispatches this thread's messages for the given time.
 void pumpFor(DWORD ms);
+
+// A real left click at a screen point, through the system's input queue.
+void clickAt(POINT at);
+
+// The performance counter in milliseconds, and the median of measurements,
+// for the benchmarks.
+double nowMs();
+double median(std::vector<double> values);
 
 // The main window's definition loaded with the given bindings (GDI+ started
 // first, for the background), shown and painted. Destroyed with the owner.
