@@ -17,7 +17,6 @@
    beside the bare snapshot of the window, medians measured in the same run
    (tests/bench/mask_bench.cpp).
 """
-import json
 import statistics
 import subprocess
 import sys
@@ -79,23 +78,14 @@ def main():
     background, thumb = start_to_paint(runs)
     describe("start -> background painted", background)
     describe("start -> sliders painted", thumb)
-    result = subprocess.run(["wine", str(harness.BUILD / "drag_bench.exe")], env=harness.lab_env(),
-                            stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
-                            stderr=subprocess.DEVNULL, timeout=120)
-    drag = json.loads(result.stdout.decode().strip().splitlines()[-1])
+    drag = harness.run_json(harness.BUILD / "drag_bench.exe")
     print("thumb drag: %(position_events)d position events in %(seconds).1f s "
           "(%(events_per_second).0f per second) from %(moves_sent)d pointer moves" % drag)
-    result = subprocess.run(["wine", str(harness.BUILD / "shadow_bench.exe")],
-                            env=harness.lab_env(), stdin=subprocess.DEVNULL,
-                            stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=300)
-    shadow = json.loads(result.stdout.decode().strip().splitlines()[-1])
+    shadow = harness.run_json(harness.BUILD / "shadow_bench.exe")
     print("shadow update at %(width)dx%(height)d: median %(update_ms).2f ms; with nothing "
           "drawn %(reference_ms).2f ms; the drawing alone %(draw_ms).2f ms; rings drawn in "
           "code %(rings_in_code_ms).2f ms (%(runs)d runs)" % shadow)
-    result = subprocess.run(["wine", str(harness.BUILD / "mask_bench.exe")],
-                            env=harness.lab_env(), stdin=subprocess.DEVNULL,
-                            stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=300)
-    mask = json.loads(result.stdout.decode().strip().splitlines()[-1])
+    mask = harness.run_json(harness.BUILD / "mask_bench.exe")
     print("mask over the main window: ShowMask median %(show_mask_ms).2f ms; bare snapshot "
           "%(snapshot_ms).2f ms; RemoveMask %(remove_mask_ms).2f ms (%(runs)d runs)" % mask)
 

@@ -14,10 +14,8 @@
    tracks; and the peak resident set (VmHWM) at the end of the start.
 3. One loop restart of the longest track (tests/bench/restart_bench.cpp).
 """
-import json
 import os
 import statistics
-import subprocess
 import sys
 import time
 from pathlib import Path
@@ -119,10 +117,7 @@ def main():
              cpu["steady_process_ms"] / cpu["steady_s"] / 10))
     print("peak resident set at the end of the start: %.0f MB" % cpu["peak_rss_mb"])
 
-    result = subprocess.run(["wine", str(harness.BUILD / "restart_bench.exe")],
-                            env=harness.lab_env(), stdin=subprocess.DEVNULL,
-                            stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=300)
-    restart = json.loads(result.stdout.decode().strip().splitlines()[-1])
+    restart = harness.run_json(harness.BUILD / "restart_bench.exe")
     print("restart of channel 4: %(restart_in_tick_ms).0f ms inside the tick, "
           "%(restart_until_playing_ms).0f ms until playing (the 12.7 MB write alone: "
           "%(track_write_ms).0f ms; medians of %(runs)d)" % restart)

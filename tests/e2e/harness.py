@@ -89,6 +89,15 @@ def probe(*args) -> list:
     return [json.loads(line) for line in result.stdout.decode("utf-8").splitlines() if line]
 
 
+def run_json(exe: Path, timeout=300) -> dict:
+    """Runs a Windows program in the lab and returns the JSON object it
+    prints last (the benchmarks report that way)."""
+    result = subprocess.run(["wine", str(exe)], env=lab_env(), stdin=subprocess.DEVNULL,
+                            stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=timeout,
+                            check=True)
+    return json.loads(result.stdout.decode().strip().splitlines()[-1])
+
+
 def windows(title=None, visible_only=True) -> list:
     return [w for w in probe("windows")
             if (title is None or w["text"] == title) and (w["visible"] or not visible_only)]
