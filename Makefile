@@ -1,5 +1,6 @@
 # make run    build, then show the program (under Wine)
 # make test   build, then run every test
+# make bench  build, then run the benchmarks; the table goes to bench/results.md
 # make build  build only: build/heyu.exe and the test executables
 # make art    rebuild the pictures in assets/art/
 # make tracks rebuild the sound tracks in assets/tracks/
@@ -19,13 +20,18 @@ LAB_BUILD := $(BUILD)/x86_64
 endif
 CONFIGURE = cmake -DCMAKE_BUILD_TYPE=Release
 
-.PHONY: run test build machine art tracks
+.PHONY: run test bench build machine art tracks
 
 run: build
 	python3 tests/lab/showcase.py $(LAB_BUILD)
 
 test: build
 	cd $(LAB_BUILD) && ctest --output-on-failure --timeout 900
+
+# The benchmarks run in a lab of their own (build/x86_64/bench-lab or
+# build/bench-lab), so they never meet a test run's lab.
+bench: build
+	HEYU_BUILD_DIR=$(abspath $(LAB_BUILD)) python3 tests/bench/bench.py --out bench/results.md
 
 build: machine $(BUILD)/CMakeCache.txt $(LAB_BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j$(JOBS)

@@ -1,93 +1,307 @@
 #!/usr/bin/env python3
-"""Benchmarks of the main window under Wine, run by hand in a started lab:
+"""The benchmarks: every figure of the program as its users run it, beside
+the same figure of a reference measured in the same run, and the goal it is
+read against. `make bench` runs it in a lab of its own and writes the table
+to bench/results.md; `make test` runs one quick pass to keep it working.
 
-    python3 tests/lab/lab.py start build/lab
-    python3 tests/bench/bench.py [RUNS]
-    python3 tests/lab/lab.py stop build/lab
+    bench.py [--runs N] [--steady SECONDS] [--out FILE] [--quick]
 
-1. Start to first paint: from starting heyu.exe until the screen shows the
-   background picture at one point, and until it shows the first slider's
-   thumb, as two probes watching the screen see it.
-2. Thumb drag: position events per second that a drag through the system
-   move loop delivers (tests/bench/drag_bench.cpp).
-3. Shadow update: one redraw of the main window's shadow (section, ring
-   picture, UpdateLayeredWindow) beside the same update with nothing drawn,
-   medians measured in the same run (tests/bench/shadow_bench.cpp).
-4. Mask: ShowMask on the main window (snapshot, blur, tint) and RemoveMask,
-   beside the bare snapshot of the window, medians measured in the same run
-   (tests/bench/mask_bench.cpp).
+--quick takes one run of everything, with a short steady span and few
+repetitions inside the benchmark programs: it checks the script, not the
+figures.
+
+With HEYU_LAB_DIR set it uses that (started) lab, otherwise it starts one
+in <build>/bench-lab and stops it at the end. Figures are medians over the
+runs; a benchmark never fails on a slow machine, it only reports.
+
+The figures and how they are taken:
+- start to window shown, and the peak resident set at that moment
+  (/proc/PID/status VmHWM): heyu.exe and trivial_window.exe, started
+  alternately, a probe watching the screen for each window's colour;
+- window shown to first sound, first sound to all six sounding:
+  heyu-tones.exe and the lab's recording;
+- processor time of the GUI thread (Wine runs WinMain on the process's first
+  thread) and of the whole process, from /proc/PID/task/TID/stat: inside the
+  two start waits (heyu-tones.exe, the second wait found through Wine's file
+  trace of channel 1's open), over the start sequence and over the steady
+  playing that follows (heyu.exe, before its shortest track first ends);
+- one loop restart of the longest track, ShowMask, one shadow update and a
+  slider drag, from the benchmark programs built beside the tests;
+- the executable's size against the assets it carries.
 """
+import argparse
+import datetime
+import os
+import platform
+import re
 import statistics
 import subprocess
 import sys
 import time
 from pathlib import Path
 
-sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "e2e"))
+ROOT = Path(__file__).resolve().parents[2]
+BUILD = Path(os.environ.get("HEYU_BUILD_DIR", ROOT / "build"))
+OWN_LAB = "HEYU_LAB_DIR" not in os.environ
+os.environ.setdefault("HEYU_LAB_DIR", str(BUILD / "bench-lab"))
+sys.path.insert(0, str(ROOT / "tests" / "e2e"))
 import harness  # noqa: E402
+import sound  # noqa: E402
 
-# Client points and their colours in the finished window (see the reference
-# picture): the aurora in the background, and the first slider's thumb.
-BACKGROUND_POINT = (700, 130, "6ab49b")
-THUMB_POINT = (248, 59, "bcd497")
-TOLERANCE = 12
-
-
-def watcher(point):
-    x, y, colour = point
-    process = subprocess.Popen(
-        ["wine", str(harness.PROBE), "waitpaint", harness.MAIN_TITLE, str(x), str(y), colour,
-         str(TOLERANCE), "30000"], env=harness.lab_env(), stdin=subprocess.DEVNULL,
-        stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
-    if process.stdout.readline().strip() != b"ready":
-        raise RuntimeError("probe did not start")
-    return process
+TICKS = os.sysconf("SC_CLK_TCK")
+RECORDING = harness.LAB / "recording.wav"
+TRIVIAL_TITLE = "trivial window"
+START_SPAN_S = 4.0
+# The real tracks' shortest is 58 s: the steady span ends before it first
+# loops, so the figure is the cost of playing and polling alone (a restart is
+# measured on its own).
+LONGEST_STEADY_S = 50.0
 
 
-def seen_after(process, started) -> float:
-    line = process.stdout.readline()
-    elapsed = time.monotonic() - started
-    process.wait(timeout=30)
-    if not line.startswith(b"{"):
-        raise RuntimeError("the window never showed the expected colour")
-    return elapsed * 1000
+# --- reading a process from outside ----------------------------------------
+
+def cpu_ms(path: Path) -> float:
+    """utime + stime of a /proc stat file, in ms."""
+    fields = path.read_text().rsplit(")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) * 1000.0 / TICKS
 
 
-def start_to_paint(runs: int):
-    background, thumb = [], []
-    for _ in range(runs):
-        harness.wait_no_window()
-        watchers = [watcher(BACKGROUND_POINT), watcher(THUMB_POINT)]
-        started = time.monotonic()
-        program = harness.Program(harness.EXE)
-        background.append(seen_after(watchers[0], started))
-        thumb.append(seen_after(watchers[1], started))
-        window = harness.wait_window()
-        harness.post(window["hwnd"], harness.WM_CLOSE)
-        program.exit_code()
-    return background, thumb
+def peak_resident_mb(pid: int) -> float:
+    match = re.search(r"^VmHWM:\s+(\d+) kB", Path("/proc/%d/status" % pid).read_text(), re.M)
+    return int(match.group(1)) / 1024.0
 
 
-def describe(name, values):
-    print("%-34s median %5.0f ms   min %5.0f   max %5.0f   (%d runs)"
-          % (name, statistics.median(values), min(values), max(values), len(values)))
+class Clocks:
+    """The processor-time counters of a started program's GUI thread and of
+    its whole process."""
+
+    def __init__(self, program):
+        pid = program.process.pid
+        self.gui = Path("/proc/%d/task/%d/stat" % (pid, pid))
+        self.process = Path("/proc/%d/stat" % pid)
+
+    def read(self):
+        return time.monotonic(), cpu_ms(self.gui), cpu_ms(self.process)
+
+
+def sleep_until(moment: float):
+    time.sleep(max(0.0, moment - time.monotonic()))
+
+
+def close(program, title=harness.MAIN_TITLE):
+    harness.post(harness.wait_window(title)["hwnd"], harness.WM_CLOSE)
+    program.exit_code()
+
+
+# --- the runs ---------------------------------------------------------------
+
+def start_run(exe: Path, title: str):
+    """Starts a program; returns it, its start to window-shown time in ms and
+    its peak resident set in MB at that moment."""
+    harness.wait_no_window(title)
+    watcher = harness.paint_watcher(title=title)
+    started = time.monotonic()
+    program = harness.Program(exe)
+    shown = harness.painted_at(watcher)
+    return program, shown, (shown - started) * 1000, peak_resident_mb(program.process.pid)
+
+
+def trivial_run(figures):
+    program, _, start_ms, peak = start_run(BUILD / "trivial_window.exe", TRIVIAL_TITLE)
+    figures["trivial_start_ms"].append(start_ms)
+    figures["trivial_peak_mb"].append(peak)
+    close(program, TRIVIAL_TITLE)
+
+
+def program_run(figures, steady_s):
+    """heyu.exe with its real tracks: start, peak, and processor time over
+    the start sequence and the steady playing after it."""
+    (BUILD / "config.ini").unlink(missing_ok=True)
+    program, shown, start_ms, peak = start_run(harness.EXE, harness.MAIN_TITLE)
+    figures["start_ms"].append(start_ms)
+    figures["peak_mb"].append(peak)
+    clocks = Clocks(program)
+    t0, g0, p0 = clocks.read()
+    sleep_until(shown + START_SPAN_S)
+    t1, g1, p1 = clocks.read()
+    sleep_until(t1 + steady_s)
+    t2, g2, p2 = clocks.read()
+    close(program)
+    figures["start_gui_ms"].append(g1 - g0)
+    figures["start_process_ms"].append(p1 - p0)
+    figures["steady_gui_ms_min"].append((g2 - g1) * 60.0 / (t2 - t1))
+    figures["steady_process_ms_min"].append((p2 - p1) * 60.0 / (t2 - t1))
+
+
+def share_of_core(clocks, start: float, end: float) -> float:
+    """The GUI thread's processor time between two moments, in % of a core."""
+    sleep_until(start)
+    t0, g0, _ = clocks.read()
+    sleep_until(end)
+    t1, g1, _ = clocks.read()
+    return (g1 - g0) / (t1 - t0) / 10.0
+
+
+def tones_run(figures, log: Path):
+    """heyu-tones.exe: the GUI thread inside the two start waits, and the
+    first sounds in the recording."""
+    (BUILD / "config.ini").unlink(missing_ok=True)
+    harness.wait_no_window()
+    watcher = harness.paint_watcher()
+    program = harness.Program(BUILD / "heyu-tones.exe",
+                              env=harness.lab_env(WINEDEBUG=harness.FILE_TRACE), log=log)
+    shown = harness.painted_at(watcher)
+    clocks = Clocks(program)
+    # The first wait begins as the window shows and lasts 1 s; the second
+    # begins as channel 1 plays and lasts 2 s.
+    figures["first_wait_gui_pct"].append(share_of_core(clocks, shown + 0.1, shown + 0.9))
+    channel1 = harness.wait_until(
+        lambda: harness.calls_of(harness.file_calls(log), "open", 1), 30, "channel 1 opened")[0]
+    figures["second_wait_gui_pct"].append(share_of_core(clocks, channel1 + 0.3, channel1 + 1.7))
+
+    clock = sound.clock(RECORDING)
+    start = clock(shown)
+    harness.wait_until(lambda: sound.position(RECORDING) > start + 8.0, 30, "8 s of sound")
+    frames = sound.levels(RECORDING, start, start + 8.0, window_s=0.02)
+    onsets = [sound.onset(frames, n) for n in range(1, 7)]
+    figures["first_sound_ms"].append((onsets[0] - start) * 1000)
+    # Where that time goes: the program's part up to channel 1's open, and
+    # the platform's from the open (play follows at once) to the sound.
+    figures["shown_to_open_ms"].append((channel1 - shown) * 1000)
+    figures["open_to_sound_ms"].append((onsets[0] - clock(channel1)) * 1000)
+    figures["all_six_ms"].append((max(onsets[1:]) - onsets[0]) * 1000)
+    close(program)
+
+
+def embedded_assets() -> list:
+    """The files the program's resource scripts embed."""
+    files = []
+    for script in ("ui/pictures.rc", "shadow/shadow_pictures.rc", "assets/tracks.rc"):
+        files += re.findall(r'^\w+\s+\w+\s+"([^"]+)"', (ROOT / script).read_text(), re.M)
+    return [ROOT / name for name in files]
+
+
+# --- the table ----------------------------------------------------------------
+
+def med(values):
+    return statistics.median(values)
+
+
+def machine() -> str:
+    cpu = re.search(r"^model name\s*:\s*(.+)$", Path("/proc/cpuinfo").read_text(), re.M)
+    wine = subprocess.run(["wine", "--version"], env=harness.lab_env(), capture_output=True,
+                          text=True).stdout.strip()
+    commit = subprocess.run(["git", "-C", str(ROOT), "describe", "--always", "--dirty"],
+                            capture_output=True, text=True).stdout.strip()
+    return ("%s, %d cores, %s, %s (%s Wine), load %.1f; commit %s, %s UTC"
+            % (cpu.group(1) if cpu else platform.processor(), os.cpu_count(), platform.system(),
+               wine, harness.lab_arch(), os.getloadavg()[0], commit,
+               datetime.datetime.utcnow().strftime("%Y-%m-%d %H:%M")))
+
+
+def rows(f, extra):
+    """(figure, program, reference, goal, met) for every measure."""
+    start, trivial_start = med(f["start_ms"]), med(f["trivial_start_ms"])
+    peak, trivial_peak = med(f["peak_mb"]), med(f["trivial_peak_mb"])
+    steady_gui = med(f["steady_gui_ms_min"])
+    restart, mask, shadow, drag = extra["restart"], extra["mask"], extra["shadow"], extra["drag"]
+    exe_mb, assets_mb = extra["exe_mb"], extra["assets_mb"]
+    return [
+        ("process start to window shown", "%.0f ms" % start,
+         "%.0f ms trivial window" % trivial_start,
+         "<= 1.3 x trivial (%.2f x)" % (start / trivial_start), start <= 1.3 * trivial_start),
+        ("peak resident set at window shown", "%.1f MB" % peak,
+         "%.1f MB trivial window" % trivial_peak, "<= trivial + 10 MB",
+         peak <= trivial_peak + 10),
+        ("window shown to first sound", "%.0f ms" % med(f["first_sound_ms"]),
+         "shown to channel 1 opened %.0f ms, opened to heard %.0f ms"
+         % (med(f["shown_to_open_ms"]), med(f["open_to_sound_ms"])), "<= 1150 ms", med(f["first_sound_ms"]) <= 1150),
+        ("first sound to all six sounding", "%.0f ms" % med(f["all_six_ms"]), "",
+         "about 2000 ms", None),
+        ("GUI thread in the first start wait", "%.2f %% of a core" % med(f["first_wait_gui_pct"]),
+         "", "< 1 %", med(f["first_wait_gui_pct"]) < 1),
+        ("GUI thread in the second start wait",
+         "%.2f %% of a core" % med(f["second_wait_gui_pct"]), "", "< 1 %",
+         med(f["second_wait_gui_pct"]) < 1),
+        ("GUI thread, whole start sequence (%.0f s)" % START_SPAN_S,
+         "%.0f ms" % med(f["start_gui_ms"]),
+         "process %.0f ms" % med(f["start_process_ms"]), "", None),
+        ("GUI thread, steady playing", "%.0f ms/min (%.3f %%)" % (steady_gui, steady_gui / 600),
+         "process %.0f ms/min (%.1f %%)" % (med(f["steady_process_ms_min"]),
+                                           med(f["steady_process_ms_min"]) / 600),
+         "< 0.2 % of a core", steady_gui / 600 < 0.2),
+        ("loop restart of the longest track (tick to playing)",
+         "%.0f ms" % restart["restart_until_playing_ms"],
+         "track write alone %.0f ms" % restart["track_write_ms"], "<= 150 ms",
+         restart["restart_until_playing_ms"] <= 150),
+        ("ShowMask on the main window", "%.1f ms" % mask["show_mask_ms"],
+         "bare snapshot %.1f ms, blur alone %.1f ms" % (mask["snapshot_ms"], mask["blur_ms"]),
+         "<= 20 ms", mask["show_mask_ms"] <= 20),
+        ("one shadow update during a drag", "%.1f ms" % shadow["update_ms"],
+         "update with nothing drawn %.1f ms" % shadow["reference_ms"], "<= 3 ms",
+         shadow["update_ms"] <= 3),
+        ("slider drag position events", "%.0f per s" % drag["events_per_second"],
+         "%.0f pointer moves per s" % (drag["moves_sent"] / drag["seconds"]), "", None),
+        ("executable size (32-bit heyu.exe)", "%.2f MB" % exe_mb,
+         "embedded assets %.2f MB" % assets_mb, "<= assets + 1 MB (+%.2f MB)"
+         % (exe_mb - assets_mb), exe_mb - assets_mb <= 1),
+    ]
+
+
+def table(f, extra, runs) -> str:
+    lines = ["| figure | program | reference | goal | met |", "|---|---|---|---|---|"]
+    for name, value, reference, goal, met in rows(f, extra):
+        mark = "" if met is None else ("yes" if met else "**no**")
+        lines.append("| %s | %s | %s | %s | %s |" % (name, value, reference, goal, mark))
+    return "\n".join(lines) + ("\n\nMedians of %d runs (the benchmark programs: of their own "
+                               "repetitions).\n" % runs)
 
 
 def main():
-    runs = int(sys.argv[1]) if len(sys.argv) > 1 else 5
-    background, thumb = start_to_paint(runs)
-    describe("start -> background painted", background)
-    describe("start -> sliders painted", thumb)
-    drag = harness.run_json(harness.BUILD / "drag_bench.exe")
-    print("thumb drag: %(position_events)d position events in %(seconds).1f s "
-          "(%(events_per_second).0f per second) from %(moves_sent)d pointer moves" % drag)
-    shadow = harness.run_json(harness.BUILD / "shadow_bench.exe")
-    print("shadow update at %(width)dx%(height)d: median %(update_ms).2f ms; with nothing "
-          "drawn %(reference_ms).2f ms; the drawing alone %(draw_ms).2f ms; rings drawn in "
-          "code %(rings_in_code_ms).2f ms (%(runs)d runs)" % shadow)
-    mask = harness.run_json(harness.BUILD / "mask_bench.exe")
-    print("mask over the main window: ShowMask median %(show_mask_ms).2f ms; bare snapshot "
-          "%(snapshot_ms).2f ms; RemoveMask %(remove_mask_ms).2f ms (%(runs)d runs)" % mask)
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--runs", type=int, default=5)
+    parser.add_argument("--steady", type=float, default=LONGEST_STEADY_S)
+    parser.add_argument("--out", type=Path)
+    parser.add_argument("--quick", action="store_true")
+    args = parser.parse_args()
+    # Repetitions inside the benchmark programs; their own defaults otherwise.
+    repetitions = {"restart": [], "mask": [], "shadow": []}
+    if args.quick:
+        args.runs, args.steady = 1, 5.0
+        repetitions = {"restart": [1], "mask": [5], "shadow": [30]}
+    lab = ROOT / "tests" / "lab" / "lab.py"
+    if OWN_LAB:
+        subprocess.run([sys.executable, str(lab), "start", str(harness.LAB)], check=True)
+    try:
+        about = machine()
+        figures = {key: [] for key in (
+            "start_ms", "peak_mb", "trivial_start_ms", "trivial_peak_mb", "start_gui_ms",
+            "start_process_ms", "steady_gui_ms_min", "steady_process_ms_min",
+            "first_wait_gui_pct", "second_wait_gui_pct", "first_sound_ms", "all_six_ms",
+            "shown_to_open_ms", "open_to_sound_ms")}
+        log = BUILD / "bench-trace.log"
+        for run in range(args.runs):
+            print("run %d of %d" % (run + 1, args.runs), flush=True)
+            trivial_run(figures)
+            program_run(figures, min(args.steady, LONGEST_STEADY_S))
+            tones_run(figures, log)
+        log.unlink(missing_ok=True)
+        assets = sum(path.stat().st_size for path in embedded_assets())
+        product = ROOT / "build" / "heyu.exe"
+        extra = {"restart": harness.run_json(BUILD / "restart_bench.exe", *repetitions["restart"]),
+                 "mask": harness.run_json(BUILD / "mask_bench.exe", *repetitions["mask"]),
+                 "shadow": harness.run_json(BUILD / "shadow_bench.exe", *repetitions["shadow"]),
+                 "drag": harness.run_json(BUILD / "drag_bench.exe"),
+                 "exe_mb": (product if product.exists() else harness.EXE).stat().st_size / 2**20,
+                 "assets_mb": assets / 2**20}
+        report = "# Benchmarks\n\n%s\n\n%s" % (about, table(figures, extra, args.runs))
+        print(report)
+        if args.out:
+            args.out.parent.mkdir(parents=True, exist_ok=True)
+            args.out.write_text(report)
+    finally:
+        if OWN_LAB:
+            subprocess.run([sys.executable, str(lab), "stop", str(harness.LAB)])
 
 
 if __name__ == "__main__":

@@ -1,7 +1,7 @@
 // How many position events a thumb drag delivers per second: the main
 // window's first slider is dragged to and fro through the platform's move
 // loop by input sent as fast as the system takes it, and every event is
-// counted. Prints one JSON line. A benchmark, run by hand (see bench.py).
+// counted. Prints one JSON line. A benchmark, run by bench.py.
 #include <windows.h>
 
 #include <atomic>

@@ -4,12 +4,13 @@
 // same run, interleaved: the reference (the same section, DCs and
 // UpdateLayeredWindow with nothing drawn) and the drawing alone; then a look
 // drawn ring by ring in code at the same size. Prints the medians of many
-// runs as one JSON line. A benchmark, run by hand (see bench.py).
+// runs as one JSON line. A benchmark, run by bench.py.
 #include <windows.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 #include "shadow/shadow_drawing.h"
@@ -19,7 +20,7 @@
 
 namespace {
 
-constexpr int kRuns = 300;
+constexpr int kDefaultRuns = 300;
 constexpr int kWidth = 780;  // the main window grown by 5 on every side
 constexpr int kHeight = 455;
 
@@ -59,7 +60,8 @@ void dispatchPending() {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    const int runs = argc > 1 ? std::max(3, std::atoi(argv[1])) : kDefaultRuns;
     test::TestForm form(BindingTable{nullptr, 0});
     HWND target = form.window();
     if (!target || !SetWndShadow(target)) return 1;
@@ -70,7 +72,7 @@ int main() {
     std::vector<double> update;
     std::vector<double> reference;
     std::vector<double> draw;
-    for (int i = 0; i < kRuns; ++i) {
+    for (int i = 0; i < runs; ++i) {
         reference.push_back(timed([&] { bareUpdate(shadow); }));
         update.push_back(timed([&] { RenderWndShadow(target, kWidth, kHeight); }));
         std::fill(section.begin(), section.end(), 0);
@@ -82,13 +84,13 @@ int main() {
     // The same size in a colour other than black: five rings drawn in code.
     SetWndShadow(target, RGB(32, 32, 32), 5);
     std::vector<double> rings;
-    for (int i = 0; i < kRuns / 3; ++i) {
+    for (int i = 0; i < runs / 3; ++i) {
         rings.push_back(timed([&] { RenderWndShadow(target, kWidth, kHeight); }));
         dispatchPending();
     }
     std::printf("{\"runs\":%d,\"width\":%d,\"height\":%d,\"update_ms\":%.3f,"
                 "\"reference_ms\":%.3f,\"draw_ms\":%.3f,\"rings_in_code_ms\":%.3f}\n",
-                kRuns, kWidth, kHeight, test::median(update), test::median(reference), test::median(draw),
+                runs, kWidth, kHeight, test::median(update), test::median(reference), test::median(draw),
                 test::median(rings));
     return 0;
 }

@@ -89,11 +89,12 @@ def probe(*args) -> list:
     return [json.loads(line) for line in result.stdout.decode("utf-8").splitlines() if line]
 
 
-def run_json(exe: Path, timeout=300) -> dict:
+def run_json(exe: Path, *args, timeout=300) -> dict:
     """Runs a Windows program in the lab and returns the JSON object it
     prints last (the benchmarks report that way)."""
-    result = subprocess.run(["wine", str(exe)], env=lab_env(), stdin=subprocess.DEVNULL,
-                            stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=timeout,
+    result = subprocess.run(["wine", str(exe)] + [str(a) for a in args], env=lab_env(),
+                            stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                            stderr=subprocess.DEVNULL, timeout=timeout,
                             check=True)
     return json.loads(result.stdout.decode().strip().splitlines()[-1])
 
@@ -184,12 +185,12 @@ MAIN_WINDOW_IDS = {
 BACKGROUND_POINT = (700, 130, "6ab49b")
 
 
-def paint_watcher(point=BACKGROUND_POINT) -> subprocess.Popen:
-    """A probe that watches the screen for the main window to show the
-    colour at the point; start it before the program (see painted_at)."""
+def paint_watcher(point=BACKGROUND_POINT, title=MAIN_TITLE) -> subprocess.Popen:
+    """A probe that watches the screen for the window titled title to show
+    the colour at the point; start it before the program (see painted_at)."""
     x, y, colour = point
     watcher = subprocess.Popen(
-        ["wine", str(PROBE), "waitpaint", MAIN_TITLE, str(x), str(y), colour, "12", "60000"],
+        ["wine", str(PROBE), "waitpaint", title, str(x), str(y), colour, "12", "60000"],
         env=lab_env(), stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
         stderr=subprocess.DEVNULL)
     if watcher.stdout.readline().strip() != b"ready":

@@ -1,0 +1,54 @@
+// The benchmarks' reference program: one 770 x 445 popup window, centred,
+// filled with one colour, and a message loop. It is started and measured
+// exactly like heyu.exe, so that on a shared machine each figure of the
+// program can be read against what the platform costs for a bare window.
+#include <windows.h>
+
+namespace {
+
+// The colour the benchmark's screen probe waits for (RGB 6ab49b, the same
+// as the program's background point).
+constexpr COLORREF kFill = RGB(0x6A, 0xB4, 0x9B);
+constexpr int kWidth = 770;
+constexpr int kHeight = 445;
+
+LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_KEYDOWN && wParam == VK_ESCAPE) {
+        DestroyWindow(window);
+        return 0;
+    }
+    if (message == WM_DESTROY) {
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    HBRUSH fill = CreateSolidBrush(kFill);
+    WNDCLASSEXW windowClass = {};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = windowProc;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = fill;
+    windowClass.lpszClassName = L"TrivialWindow";
+    if (!RegisterClassExW(&windowClass)) return 1;
+
+    const int left = (GetSystemMetrics(SM_CXSCREEN) - kWidth) / 2;
+    const int top = (GetSystemMetrics(SM_CYSCREEN) - kHeight) / 2;
+    HWND window = CreateWindowExW(0, windowClass.lpszClassName, L"trivial window",
+                                  WS_POPUP | WS_VISIBLE, left, top, kWidth, kHeight,
+                                  nullptr, nullptr, instance, nullptr);
+    if (!window) return 1;
+
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    DeleteObject(fill);
+    return static_cast<int>(message.wParam);
+}
