@@ -54,6 +54,19 @@ std::string fullWidthToAscii(std::string_view text) {
     return out;
 }
 
+// A wide text in the given code page; empty when it has no such form.
+std::string narrowForm(std::wstring_view text, UINT codePage) {
+    if (text.empty()) return {};
+    const int wideLength = static_cast<int>(text.size());
+    const int size = WideCharToMultiByte(codePage, 0, text.data(), wideLength,
+                                         nullptr, 0, nullptr, nullptr);
+    if (size <= 0) return {};
+    std::string narrow(static_cast<size_t>(size), '\0');
+    WideCharToMultiByte(codePage, 0, text.data(), wideLength, narrow.data(), size,
+                        nullptr, nullptr);
+    return narrow;
+}
+
 bool isSpace(char c) {
     return c == ' ' || (c >= '\t' && c <= '\r');
 }
@@ -118,22 +131,22 @@ int32_t textToInteger(std::string_view gbkText) {
 }
 
 int32_t textToInteger(std::wstring_view text) {
-    if (text.empty()) return 0;
-    const int wideLength = static_cast<int>(text.size());
-    const int size = WideCharToMultiByte(kGbkCodePage, 0, text.data(), wideLength,
-                                         nullptr, 0, nullptr, nullptr);
-    if (size <= 0) return 0;
-    std::string gbk(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(kGbkCodePage, 0, text.data(), wideLength, gbk.data(), size,
-                        nullptr, nullptr);
-    return textToInteger(std::string_view(gbk));
+    return textToInteger(std::string_view(narrowForm(text, kGbkCodePage)));
 }
 
 void loadVolumes() {
     ProgramState& state = programState();
     for (int channel = 1; channel <= kChannelCount; ++channel) {
-        state.volumes[channel - 1] = textToInteger(
-            readSetting(state.settingsPath, kSection, channelKey(channel), L"-1"));
+        // The value as an ANSI read gives it. The wide read decoded the
+        // file's bytes with the ANSI code page, so that code page gives the
+        // stored bytes back, GBK text even on a system with another code
+        // page. The ANSI read holds at most 10239 bytes; the wide read counts
+        // characters, so a long value with double-byte characters is cut
+        // here, where that read would cut it.
+        std::string value = narrowForm(
+            readSetting(state.settingsPath, kSection, channelKey(channel), L"-1"), CP_ACP);
+        if (value.size() >= kValueBufferChars) value.resize(kValueBufferChars - 1);
+        state.volumes[channel - 1] = textToInteger(std::string_view(value));
     }
     // -1 stands for "nothing stored"; any other value stays as read.
     for (int32_t& volume : state.volumes)
