@@ -55,14 +55,40 @@ def prefix_temp_dir() -> Path:
     return Path(lab_env()["WINEPREFIX"]) / "drive_c" / "users" / os.environ.get("USER", "root") / "Temp"
 
 
-class Program:
-    """One started copy of a Windows program."""
+def program_pids(exe: Path) -> list:
+    """The Unix processes that run exe now, found by the program name at the
+    start of their command line: Wine shows the path it was started with,
+    the Unix path or a Windows one."""
+    names = (str(Path(exe).resolve()).lower(), windows_path(exe).lower())
+    pids = []
+    for entry in Path("/proc").iterdir():
+        try:
+            command = (entry / "cmdline").read_bytes().replace(b"\0", b" ")
+        except OSError:
+            continue
+        program = command.decode(errors="replace").strip().strip('"').lower()
+        if entry.name.isdigit() and program.startswith(names):
+            pids.append(int(entry.name))
+    return pids
 
-    def __init__(self, exe: Path, cwd=None, env=None, log=None):
+
+class Program:
+    """One started copy of a Windows program. windows_env sets variables of
+    its Windows environment: Wine takes TEMP, TMP and the like of a program
+    started from Unix from the prefix's registry, whatever the Unix
+    environment says, but a program started by cmd inherits cmd's."""
+
+    def __init__(self, exe: Path, cwd=None, env=None, log=None, windows_env=None):
+        self.exe = Path(exe)
         self.log = log
+        command = ["wine", str(exe)]
+        if windows_env:
+            command = ["wine", "cmd", "/c", "".join("set %s=%s&& " % pair
+                                                    for pair in windows_env.items())
+                       + windows_path(exe)]
         out = open(log, "wb") if log else subprocess.DEVNULL
         # No pipes: a helper process Wine starts could hold them open.
-        self.process = subprocess.Popen(["wine", str(exe)], cwd=cwd or str(Path(exe).parent),
+        self.process = subprocess.Popen(command, cwd=cwd or str(Path(exe).parent),
                                         env=env or lab_env(), stdin=subprocess.DEVNULL,
                                         stdout=subprocess.DEVNULL, stderr=out)
         if log:
@@ -80,6 +106,12 @@ class Program:
         if self.running():
             self.process.send_signal(signal.SIGKILL)
             self.process.wait(timeout=30)
+        # A program started through cmd outlives cmd.
+        for pid in program_pids(self.exe):
+            try:
+                os.kill(pid, signal.SIGKILL)
+            except ProcessLookupError:
+                pass
 
 
 def probe(*args) -> list:

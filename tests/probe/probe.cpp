@@ -21,6 +21,15 @@
 //                                  a control of the window titled TITLE
 //                                  DELAY_MS after that window is visible,
 //                                  and prints how long it waited
+//   probe postonshow TITLE CONTROL_ID MSG DELAY_MS TIMEOUT_MS
+//                                  the same, but posts MSG (no parameters)
+//                                  to the control, or to the window itself
+//                                  for CONTROL_ID 0
+//   probe holdfile PATH TIMEOUT_MS opens (or creates) the file for reading
+//                                  and writing with no sharing, prints
+//                                  "ready", and keeps it open until its
+//                                  standard input ends or TIMEOUT_MS pass;
+//                                  then closes it and prints "released"
 //
 // Handles and numbers are decimal or 0x-hex.
 #include <windows.h>
@@ -241,10 +250,11 @@ int waitForPaint(const std::wstring& title, POINT point, COLORREF wanted, int to
     return 1;
 }
 
-// Polls without sleeping, like waitForPaint, so the write lands within a
-// millisecond or so of the window being shown.
-int setOnShow(const std::wstring& title, int controlId, int property, int32_t value,
-              DWORD delayMs, DWORD timeoutMs) {
+// Prints "ready", then polls without sleeping, like waitForPaint, so that
+// what follows lands within a millisecond or so of the window being shown;
+// returns the window DELAY_MS after that (0 on time-out) and how long it
+// waited.
+HWND waitShown(const std::wstring& title, DWORD delayMs, DWORD timeoutMs, DWORD* waited) {
     std::printf("ready\n");
     std::fflush(stdout);
     const DWORD start = GetTickCount();
@@ -252,14 +262,62 @@ int setOnShow(const std::wstring& title, int controlId, int property, int32_t va
         HWND window = FindWindowW(nullptr, title.c_str());
         if (window && IsWindowVisible(window)) {
             Sleep(delayMs);
-            const DWORD waited = GetTickCount() - start;
-            if (setProperty(GetDlgItem(window, controlId), property, value) != 0) return 1;
-            std::printf("{\"ms\":%lu}\n", static_cast<unsigned long>(waited));
-            return 0;
+            *waited = GetTickCount() - start;
+            return window;
         }
         Sleep(1);
     }
-    return 1;
+    return nullptr;
+}
+
+int setOnShow(const std::wstring& title, int controlId, int property, int32_t value,
+              DWORD delayMs, DWORD timeoutMs) {
+    DWORD waited = 0;
+    HWND window = waitShown(title, delayMs, timeoutMs, &waited);
+    if (!window || setProperty(GetDlgItem(window, controlId), property, value) != 0) return 1;
+    std::printf("{\"ms\":%lu}\n", static_cast<unsigned long>(waited));
+    return 0;
+}
+
+int postOnShow(const std::wstring& title, int controlId, UINT message, DWORD delayMs,
+               DWORD timeoutMs) {
+    DWORD waited = 0;
+    HWND window = waitShown(title, delayMs, timeoutMs, &waited);
+    if (!window) return 1;
+    HWND target = controlId ? GetDlgItem(window, controlId) : window;
+    if (!target || !PostMessageW(target, message, 0, 0)) return 1;
+    std::printf("{\"ms\":%lu}\n", static_cast<unsigned long>(waited));
+    return 0;
+}
+
+DWORD WINAPI readUntilEnd(void*) {
+    char buffer[256];
+    DWORD read = 0;
+    while (ReadFile(GetStdHandle(STD_INPUT_HANDLE), buffer, sizeof buffer, &read, nullptr) &&
+           read > 0) {
+    }
+    return 0;
+}
+
+// Another process's open handle without sharing: every open and delete of
+// the file by the program fails until it is released.
+int holdFile(const std::wstring& path, DWORD timeoutMs) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return 1;
+    std::printf("ready\n");
+    std::fflush(stdout);
+    HANDLE reader = CreateThread(nullptr, 0, readUntilEnd, nullptr, 0, nullptr);
+    if (reader) {
+        WaitForSingleObject(reader, timeoutMs);
+        CloseHandle(reader);
+    } else {
+        Sleep(timeoutMs);
+    }
+    CloseHandle(file);
+    std::printf("released\n");
+    std::fflush(stdout);
+    return 0;
 }
 
 }  // namespace
@@ -307,8 +365,16 @@ int wmain(int argc, wchar_t** argv) {
                          static_cast<DWORD>(number(argv[6])),
                          static_cast<DWORD>(number(argv[7])));
     }
+    if (command == L"postonshow" && argc == 7) {
+        return postOnShow(argv[2], static_cast<int>(number(argv[3])),
+                          static_cast<UINT>(number(argv[4])), static_cast<DWORD>(number(argv[5])),
+                          static_cast<DWORD>(number(argv[6])));
+    }
+    if (command == L"holdfile" && argc == 4)
+        return holdFile(argv[2], static_cast<DWORD>(number(argv[3])));
     std::fprintf(stderr, "usage: probe windows|children H|props H|msgbox CAPTION|"
                          "post H MSG W L|press H ID|foreground|get H P|set H P V|"
-                         "waitpaint TITLE X Y RRGGBB TOL MS|setonshow TITLE ID P V DELAY MS\n");
+                         "waitpaint TITLE X Y RRGGBB TOL MS|setonshow TITLE ID P V DELAY MS|"
+                         "postonshow TITLE ID MSG DELAY MS|holdfile PATH MS\n");
     return 2;
 }
