@@ -1,6 +1,9 @@
 # make run    build, then show the program (under Wine)
 # make test   build, then run every test
 # make bench  build, then run the benchmarks; the table goes to bench/results.md
+# make soak   build, then play the test tones for SOAK_MINUTES (10) and check
+#             that every channel keeps looping, the settings stay well-formed
+#             and memory stays flat
 # make build  build only: build/heyu.exe and the test executables
 # make art    rebuild the pictures in assets/art/
 # make tracks rebuild the sound tracks in assets/tracks/
@@ -8,6 +11,8 @@ BUILD ?= build
 JOBS ?= 2
 RUN_SECONDS ?= 20
 export RUN_SECONDS
+SOAK_MINUTES ?= 10
+export SOAK_MINUTES
 
 # build/heyu.exe is the 32-bit program. Wine runs it where the kernel runs
 # 32-bit code; elsewhere the tests and `make run` use a 64-bit build of the
@@ -20,7 +25,7 @@ LAB_BUILD := $(BUILD)/x86_64
 endif
 CONFIGURE = cmake -DCMAKE_BUILD_TYPE=Release
 
-.PHONY: run test bench build machine art tracks
+.PHONY: run test bench soak build machine art tracks
 
 run: build
 	python3 tests/lab/showcase.py $(LAB_BUILD)
@@ -32,6 +37,10 @@ test: build
 # build/bench-lab), so they never meet a test run's lab.
 bench: build
 	HEYU_BUILD_DIR=$(abspath $(LAB_BUILD)) python3 tests/bench/bench.py --out bench/results.md
+
+# The soak run, too, starts a lab of its own (soak-lab beside bench-lab).
+soak: build
+	HEYU_BUILD_DIR=$(abspath $(LAB_BUILD)) python3 tests/soak/soak.py
 
 build: machine $(BUILD)/CMakeCache.txt $(LAB_BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j$(JOBS)
