@@ -140,7 +140,14 @@ def wait_window(title=MAIN_TITLE, timeout=30.0) -> dict:
     def found():
         shown = windows(title)
         return shown[0] if shown else None
-    return wait_until(found, timeout, "a window titled %r" % title)
+    try:
+        return wait_until(found, timeout, "a window titled %r" % title)
+    except AssertionError as missing:
+        # What the screen holds instead (a notice, a hidden window) tells a
+        # slow start from a program that went another way.
+        seen = ["%r%s" % (w["text"], "" if w["visible"] else " (hidden)")
+                for w in windows(visible_only=False) if w["text"]]
+        raise AssertionError("%s; top-level windows: %s" % (missing, ", ".join(seen) or "none"))
 
 
 def wait_no_window(title=MAIN_TITLE, timeout=30.0):
