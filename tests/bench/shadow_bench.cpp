@@ -35,17 +35,8 @@ double timed(Work work) {
 void bareUpdate(HWND shadow) {
     const WindowDc screen = windowDc(shadow);
     const MemoryDc memory(screen.get());
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = kWidth;
-    info.bmiHeader.biHeight = kHeight;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    info.bmiHeader.biSizeImage = kWidth * kHeight * 4;
     void* pixels = nullptr;
-    const GdiBitmap section(
-        CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &pixels, nullptr, 0));
+    const GdiBitmap section(test::bottomUpSection(kWidth, kHeight, &pixels));
     const SelectedObject selected(memory.get(), section.get());
     SIZE size{kWidth, kHeight};
     POINT origin{0, 0};

@@ -92,15 +92,8 @@ TEST(ShadowArithmetic, NineSlicesKeepCornersUnscaledAndStretchEdgesAlongTheirEdg
 class Dib {
 public:
     Dib(int width, int height) : width_(width), height_(height) {
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
         void* bits = nullptr;
-        section_ = GdiBitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+        section_ = GdiBitmap(test::bottomUpSection(width, height, &bits));
         bits_ = static_cast<uint8_t*>(bits);
     }
 

@@ -56,6 +56,10 @@ void clickAt(POINT at);
 double nowMs();
 double median(std::vector<double> values);
 
+// A bottom-up 32-bit section, all zero, as the shadow draws into; the
+// caller owns it, *bits points at its pixels.
+HBITMAP bottomUpSection(int width, int height, void** bits);
+
 // The main window's definition loaded with the given bindings (GDI+ started
 // first, for the background), shown and painted. Destroyed with the owner.
 class TestForm {
