@@ -11,3 +11,7 @@
 #define IDB_ARROWS_MASK 306
 #define IDB_THUMB 307
 #define IDB_THUMB_MASK 308
+
+// The program's icon: the first icon group of the executable, so that the
+// shell shows it for the file, and the icon of the notification area.
+#define IDI_HEYU 1
