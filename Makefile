@@ -14,51 +14,57 @@ export RUN_SECONDS
 SOAK_MINUTES ?= 10
 export SOAK_MINUTES
 
-# build/heyu.exe is the 32-bit program. Wine runs it where the kernel runs
-# 32-bit code; elsewhere the tests and `make run` use a 64-bit build of the
-# same sources in build/x86_64 (see tests/lab/lab-arch.sh).
+# build/heyu.exe is the shipped program: 32-bit, for Windows XP SP3 and
+# later, built with the win32-thread compiler (cmake/mingw-i686-xp.cmake).
+# The tests build in a tree of their own, build/i686 or build/x86_64, with
+# the posix-thread compiler GoogleTest needs: Wine runs 32-bit programs where
+# the kernel runs 32-bit code, and there the tests start the shipped programs
+# themselves; elsewhere they start a 64-bit build of the same sources from
+# their own tree (see tests/lab/lab-arch.sh).
 LAB_ARCH := $(shell sh tests/lab/lab-arch.sh)
+LAB_BUILD := $(BUILD)/$(LAB_ARCH)
 ifeq ($(LAB_ARCH),i686)
-LAB_BUILD := $(BUILD)
+PROGRAMS := $(BUILD)
 else
-LAB_BUILD := $(BUILD)/x86_64
+PROGRAMS := $(LAB_BUILD)
 endif
 CONFIGURE = cmake -DCMAKE_BUILD_TYPE=Release
 
 .PHONY: run test bench soak build machine art tracks
 
 run: build
-	python3 tests/lab/showcase.py $(LAB_BUILD)
+	python3 tests/lab/showcase.py $(PROGRAMS)
 
 test: build
 	cd $(LAB_BUILD) && ctest --output-on-failure --timeout 900
 
-# The benchmarks run in a lab of their own (build/x86_64/bench-lab or
-# build/bench-lab), so they never meet a test run's lab.
+# The benchmarks run in a lab of their own (build/i686/bench-lab or
+# build/x86_64/bench-lab), so they never meet a test run's lab.
+TOOL_ENV = HEYU_BUILD_DIR=$(abspath $(LAB_BUILD)) HEYU_PROGRAM_DIR=$(abspath $(PROGRAMS))
 bench: build
-	HEYU_BUILD_DIR=$(abspath $(LAB_BUILD)) python3 tests/bench/bench.py --out bench/results.md
+	$(TOOL_ENV) python3 tests/bench/bench.py --out bench/results.md
 
 # The soak run, too, starts a lab of its own (soak-lab beside bench-lab).
 soak: build
-	HEYU_BUILD_DIR=$(abspath $(LAB_BUILD)) python3 tests/soak/soak.py
+	$(TOOL_ENV) python3 tests/soak/soak.py
 
 build: machine $(BUILD)/CMakeCache.txt $(LAB_BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j$(JOBS)
-ifneq ($(LAB_BUILD),$(BUILD))
 	cmake --build $(LAB_BUILD) -j$(JOBS)
-endif
 
 machine:
 	@sh tests/lab/prepare-machine.sh
 
+# heyu-tones.exe, the program's twin with six test tones, builds beside it
+# with the same compiler, so the tests hear the program as it ships.
 $(BUILD)/CMakeCache.txt:
-	$(CONFIGURE) -S . -B $(BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
-	  -DBUILD_TESTING=$(if $(filter i686,$(LAB_ARCH)),ON,OFF)
+	$(CONFIGURE) -S . -B $(BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686-xp.cmake \
+	  -DBUILD_TESTING=OFF -DHEYU_TEST_TRACKS=ON
 
-ifneq ($(LAB_BUILD),$(BUILD))
 $(LAB_BUILD)/CMakeCache.txt:
-	$(CONFIGURE) -S . -B $(LAB_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-$(LAB_ARCH).cmake
-endif
+	$(CONFIGURE) -S . -B $(LAB_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-$(LAB_ARCH).cmake \
+	  -DHEYU_PRODUCT_DIR=$(abspath $(BUILD)) \
+	  $(if $(filter i686,$(LAB_ARCH)),-DHEYU_PROGRAM_DIR=$(abspath $(BUILD)))
 
 art:
 	@sh tests/lab/prepare-machine.sh librsvg2-bin

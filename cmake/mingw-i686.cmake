@@ -1,5 +1,6 @@
-# Cross-compiles for 32-bit Windows with MinGW-w64. The posix thread flavour
-# is required: the win32 flavour has no std::mutex, which GoogleTest needs.
+# Cross-compiles the tests for 32-bit Windows with MinGW-w64. The posix
+# thread flavour is required: the win32 flavour has no std::mutex, which
+# GoogleTest needs. The shipped program builds with mingw-i686-xp.cmake.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 

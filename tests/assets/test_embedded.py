@@ -8,7 +8,7 @@ import unittest
 from pathlib import Path
 
 ROOT = Path(__file__).resolve().parents[2]
-BUILD = Path(os.environ.get("HEYU_BUILD_DIR", ROOT / "build"))
+BUILD = Path(os.environ.get("HEYU_PROGRAM_DIR", os.environ.get("HEYU_BUILD_DIR", ROOT / "build")))
 TRACKS = sorted((ROOT / "assets" / "tracks").glob("0[1-6]-*.mp3"))
 
 

@@ -124,7 +124,7 @@ def trivial_run(figures):
 def program_run(figures, steady_s):
     """heyu.exe with its real tracks: start, peak, and processor time over
     the start sequence and the steady playing after it."""
-    (BUILD / "config.ini").unlink(missing_ok=True)
+    (harness.PROGRAMS / "config.ini").unlink(missing_ok=True)
     program, shown, start_ms, peak = start_run(harness.EXE, harness.MAIN_TITLE)
     figures["start_ms"].append(start_ms)
     figures["peak_mb"].append(peak)
@@ -153,10 +153,10 @@ def share_of_core(clocks, start: float, end: float) -> float:
 def tones_run(figures, log: Path):
     """heyu-tones.exe: the GUI thread inside the two start waits, and the
     first sounds in the recording."""
-    (BUILD / "config.ini").unlink(missing_ok=True)
+    (harness.PROGRAMS / "config.ini").unlink(missing_ok=True)
     harness.wait_no_window()
     watcher = harness.paint_watcher()
-    program = harness.Program(BUILD / "heyu-tones.exe",
+    program = harness.Program(harness.TONES_EXE,
                               env=harness.lab_env(WINEDEBUG=harness.FILE_TRACE), log=log)
     shown = harness.painted_at(watcher)
     clocks = Clocks(program)

@@ -13,8 +13,12 @@ from pathlib import Path
 
 BUILD = Path(os.environ.get("HEYU_BUILD_DIR", Path(__file__).resolve().parents[2] / "build"))
 LAB = Path(os.environ.get("HEYU_LAB_DIR", BUILD / "lab"))
-EXE = BUILD / "heyu.exe"
 PROBE = BUILD / "probe.exe"
+# The programs under test may come from another build than the test tools:
+# on a 32-bit lab they are the shipped ones, built for Windows XP.
+PROGRAMS = Path(os.environ.get("HEYU_PROGRAM_DIR", BUILD))
+EXE = PROGRAMS / "heyu.exe"
+TONES_EXE = PROGRAMS / "heyu-tones.exe"
 
 MAIN_TITLE = "墨川大自然背景音"
 WM_CLOSE = 0x0010
@@ -185,7 +189,7 @@ class ProgramTest(unittest.TestCase):
         wait_no_window()
         # The program keeps every slider change in config.ini beside itself:
         # each test starts the build's copy with no settings file.
-        (BUILD / "config.ini").unlink(missing_ok=True)
+        (PROGRAMS / "config.ini").unlink(missing_ok=True)
 
     def tearDown(self):
         for program in self.programs:

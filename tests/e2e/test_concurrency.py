@@ -15,7 +15,7 @@ sys.path.insert(0, str(Path(__file__).resolve().parent))
 import harness  # noqa: E402
 from harness import MAIN_TITLE, WM_CLOSE, count_calls, file_calls  # noqa: E402
 
-TONES_EXE = harness.BUILD / "heyu-tones.exe"
+TONES_EXE = harness.TONES_EXE
 CHANNELS = range(1, 7)
 WM_LBUTTONDOWN = 0x0201
 PROGRAM_CLASSES = {"heyu.Form", "Halyx.Shadow", "HalyxMask", "#32770"}

@@ -22,8 +22,8 @@ import harness  # noqa: E402
 import sound  # noqa: E402
 from harness import calls_of, count_calls, file_calls  # noqa: E402
 
-TONES_EXE = harness.BUILD / "heyu-tones.exe"
-TONE_BYTES = {n: (harness.BUILD / "test-tracks" / ("tone%d.mp3" % n)).stat().st_size
+TONES_EXE = harness.TONES_EXE
+TONE_BYTES = {n: (harness.PROGRAMS / "test-tracks" / ("tone%d.mp3" % n)).stat().st_size
               for n in range(1, 7)}
 RECORDING = harness.LAB / "recording.wav"
 CHANNELS = set(range(1, 7))

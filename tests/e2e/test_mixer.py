@@ -19,7 +19,7 @@ import harness  # noqa: E402
 import sound  # noqa: E402
 from harness import calls_of, count_calls, file_calls  # noqa: E402
 
-TONES_EXE = harness.BUILD / "heyu-tones.exe"
+TONES_EXE = harness.TONES_EXE
 RECORDING = harness.LAB / "recording.wav"
 CHANNELS = range(1, 7)
 WM_LBUTTONDOWN = 0x0201

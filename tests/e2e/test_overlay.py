@@ -19,14 +19,14 @@ import harness  # noqa: E402
 import sound  # noqa: E402
 from harness import PROPERTY_POSITION  # noqa: E402
 
-TONES_EXE = harness.BUILD / "heyu-tones.exe"
+TONES_EXE = harness.TONES_EXE
 RECORDING = harness.LAB / "recording.wav"
 BROWSER_LOG = harness.LAB / "browser.log"
 MASK_CLASS = "HalyxMask"
 
 
 def build_setting(name: str) -> str:
-    for line in (harness.BUILD / "CMakeCache.txt").read_text().splitlines():
+    for line in (harness.PROGRAMS / "CMakeCache.txt").read_text().splitlines():
         if line.startswith(name + ":"):
             return line.split("=", 1)[1]
     raise AssertionError("%s is not in the build's CMake cache" % name)

@@ -13,7 +13,7 @@ default) while its sliders are moved now and then, and then:
   margin of what they were after the warm-up;
 - the program ends with exit code 0 after WM_CLOSE.
 
-    SOAK_MINUTES=1 HEYU_BUILD_DIR=build/x86_64 python3 tests/soak/soak.py
+    SOAK_MINUTES=1 HEYU_BUILD_DIR=build/x86_64 HEYU_PROGRAM_DIR=build/x86_64 python3 tests/soak/soak.py
 
 With HEYU_LAB_DIR set it uses that (started) lab, otherwise it starts one in
 <build>/soak-lab and stops it at the end. Exits 1 when a check fails.
@@ -152,7 +152,7 @@ def soak(problems):
     folder = BUILD / "soak"
     shutil.rmtree(folder, ignore_errors=True)
     folder.mkdir(parents=True)
-    shutil.copy(BUILD / "heyu-tones.exe", folder / "heyu.exe")
+    shutil.copy(harness.TONES_EXE, folder / "heyu.exe")
     harness.wait_no_window()
     program = harness.Program(folder / "heyu.exe")
     try:

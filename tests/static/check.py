@@ -19,9 +19,10 @@ import subprocess
 import sys
 from concurrent.futures import ThreadPoolExecutor
 
-# The product is the 32-bit program, whatever build runs the tests.
+# The product is the 32-bit program, built with the win32-thread compiler
+# whatever build runs the tests.
 TARGET = "i686-w64-mingw32"
-GCC = TARGET + "-g++-posix"
+GCC = TARGET + "-g++-win32"
 
 
 def need(program):
