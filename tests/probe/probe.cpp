@@ -30,9 +30,16 @@
 //                                  "ready", and keeps it open until its
 //                                  standard input ends or TIMEOUT_MS pass;
 //                                  then closes it and prints "released"
+//   probe identity PATH            what the shell reads of a file: its
+//                                  version strings (GetFileVersionInfoW and
+//                                  VerQueryValueW, through the first
+//                                  translation, as Explorer asks), the fixed
+//                                  file version, how many icons it carries
+//                                  and the pixels of its large icon
 //
 // Handles and numbers are decimal or 0x-hex.
 #include <windows.h>
+#include <shellapi.h>
 
 #include "ui/control_protocol.h"
 
@@ -320,6 +327,82 @@ int holdFile(const std::wstring& path, DWORD timeoutMs) {
     return 0;
 }
 
+// The large icon's colour bitmap as "rrggbbaa" hex per pixel, top row first.
+std::string iconPixels(HICON icon, int* size) {
+    ICONINFO parts{};
+    if (!GetIconInfo(icon, &parts)) return {};
+    BITMAP bitmap{};
+    GetObjectW(parts.hbmColor, sizeof bitmap, &bitmap);
+    *size = bitmap.bmWidth;
+    BITMAPINFO format{};
+    format.bmiHeader.biSize = sizeof format.bmiHeader;
+    format.bmiHeader.biWidth = bitmap.bmWidth;
+    format.bmiHeader.biHeight = -bitmap.bmHeight;
+    format.bmiHeader.biPlanes = 1;
+    format.bmiHeader.biBitCount = 32;
+    format.bmiHeader.biCompression = BI_RGB;
+    std::vector<RGBQUAD> pixels(static_cast<size_t>(bitmap.bmWidth) * bitmap.bmHeight);
+    HDC screen = GetDC(nullptr);
+    const int lines = GetDIBits(screen, parts.hbmColor, 0, bitmap.bmHeight, pixels.data(), &format,
+                                DIB_RGB_COLORS);
+    ReleaseDC(nullptr, screen);
+    DeleteObject(parts.hbmColor);
+    DeleteObject(parts.hbmMask);
+    if (lines != bitmap.bmHeight) return {};
+    std::string hex;
+    for (const RGBQUAD& p : pixels) {
+        char entry[9];
+        std::snprintf(entry, sizeof entry, "%02x%02x%02x%02x", p.rgbRed, p.rgbGreen, p.rgbBlue,
+                      p.rgbReserved);
+        hex += entry;
+    }
+    return hex;
+}
+
+int describeFile(const std::wstring& path) {
+    DWORD ignored = 0;
+    const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
+    std::vector<BYTE> info(size);
+    if (!size || !GetFileVersionInfoW(path.c_str(), 0, size, info.data())) return 1;
+    WORD* translation = nullptr;  // language, code page
+    UINT length = 0;
+    if (!VerQueryValueW(info.data(), L"\\VarFileInfo\\Translation",
+                        reinterpret_cast<void**>(&translation), &length) ||
+        length < 2 * sizeof(WORD))
+        return 1;
+    wchar_t table[16];
+    std::swprintf(table, 16, L"%04x%04x", translation[0], translation[1]);
+    std::string json = "{\"table\":" + quoted(table);
+    for (const wchar_t* name : {L"CompanyName", L"FileDescription", L"FileVersion", L"InternalName",
+                                L"LegalCopyright", L"OriginalFilename", L"ProductName",
+                                L"ProductVersion"}) {
+        const std::wstring key = std::wstring(L"\\StringFileInfo\\") + table + L"\\" + name;
+        wchar_t* value = nullptr;
+        if (VerQueryValueW(info.data(), key.c_str(), reinterpret_cast<void**>(&value), &length) &&
+            value)
+            json += "," + quoted(name) + ":" + quoted(value);
+    }
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    if (VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) && fixed) {
+        char version[64];
+        std::snprintf(version, sizeof version, ",\"fixed\":\"%lu.%lu.%lu.%lu\"",
+                      fixed->dwFileVersionMS >> 16, fixed->dwFileVersionMS & 0xFFFF,
+                      fixed->dwFileVersionLS >> 16, fixed->dwFileVersionLS & 0xFFFF);
+        json += version;
+    }
+    const UINT icons = ExtractIconExW(path.c_str(), -1, nullptr, nullptr, 0);
+    HICON large = nullptr;
+    int iconSize = 0;
+    std::string pixels;
+    if (icons && ExtractIconExW(path.c_str(), 0, &large, nullptr, 1) && large) {
+        pixels = iconPixels(large, &iconSize);
+        DestroyIcon(large);
+    }
+    std::printf("%s,\"icons\":%u,\"iconSize\":%d,\"iconPixels\":\"%s\"}\n", json.c_str(), icons,
+                iconSize, pixels.c_str());
+    return 0;
+}
+
 }  // namespace
 
 // Wide arguments: the caption of a message box may be Chinese.
@@ -372,9 +455,10 @@ int wmain(int argc, wchar_t** argv) {
     }
     if (command == L"holdfile" && argc == 4)
         return holdFile(argv[2], static_cast<DWORD>(number(argv[3])));
+    if (command == L"identity" && argc == 3) return describeFile(argv[2]);
     std::fprintf(stderr, "usage: probe windows|children H|props H|msgbox CAPTION|"
                          "post H MSG W L|press H ID|foreground|get H P|set H P V|"
                          "waitpaint TITLE X Y RRGGBB TOL MS|setonshow TITLE ID P V DELAY MS|"
-                         "postonshow TITLE ID MSG DELAY MS|holdfile PATH MS\n");
+                         "postonshow TITLE ID MSG DELAY MS|holdfile PATH MS|identity PATH\n");
     return 2;
 }

@@ -23,6 +23,9 @@ rsvg-convert --width 770 --height 445 --format png "$work/background.svg" > "$wo
 convert "$work/background.png" -strip -alpha off -colorspace sRGB -type TrueColor \
     -interlace none -sampling-factor 1x1,1x1,1x1 -quality 92 "jpeg:$assets/background.jpg"
 
+# The icon: every size drawn for its size, rendered with rsvg-convert.
+python3 "$here/make_icon.py" "$assets/heyu.ico"
+
 python3 "$here/make_preview.py" "$assets" "$work/preview.svg" "$build/art-strips.png"
 rsvg-convert --format png "$work/preview.svg" > "$build/art-preview.png"
 

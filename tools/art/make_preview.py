@@ -4,8 +4,9 @@ it, and an enlarged sheet of the slider strips.
 The preview is an SVG (rendered to PNG by make-art.sh) holding the committed
 background JPEG, the six sliders put together from the committed strips the way
 the program draws them, the channel names, the corner glyphs, the short product
-name and thin outlines of the hot spots. Nothing written here is embedded in the
-program.
+name and thin outlines of the hot spots; below it the committed icon, every
+size enlarged pixel for pixel and at its own size, on a dark and on a light
+ground. Nothing written here is embedded in the program.
 
 Usage: make_preview.py ASSET_DIR PREVIEW_SVG STRIP_SHEET_PNG
 """
@@ -107,6 +108,52 @@ def compose_slider(strips, position, thumb_look, left_look, right_look):
     return canvas.pixels
 
 
+# The icon sheet: each size below 256 enlarged by a whole factor to about 100
+# pixels, then the 256-pixel image and every size at its own size, once on a
+# dark ground (a dark taskbar) and once on a light one (a folder window).
+ICON_ZOOM = {16: 6, 20: 5, 24: 4, 32: 3, 40: 2, 48: 2, 64: 2}
+ICON_GROUNDS = [("dark", (32, 33, 36)), ("light", (243, 243, 243))]
+ICON_GAP = 10
+ICON_ROW = 128 + 2 * ICON_GAP
+ICON_BAND = ICON_ROW + 256 + 2 * ICON_GAP
+
+
+def over(ground, pixel):
+    r, g, b, a = pixel
+    return tuple((c * a + k * (255 - a) + 127) // 255 for c, k in zip((r, g, b), ground)) + (255,)
+
+
+def icon_sheet(images):
+    """The sheet as RGBA rows, and where each enlarged size stands: a list of
+    (size, x, y) for the labels."""
+    width = 770
+    rows = []
+    placed = []
+    for band, (_, ground) in enumerate(ICON_GROUNDS):
+        canvas = [[ground + (255,)] * width for _ in range(ICON_BAND)]
+
+        def put(pixels, left, top, zoom=1):
+            for y, line in enumerate(pixels):
+                for x, pixel in enumerate(line):
+                    shown = over(ground, pixel)
+                    for dy in range(zoom):
+                        canvas[top + y * zoom + dy][left + x * zoom:left + (x + 1) * zoom] = [shown] * zoom
+
+        x = ICON_GAP
+        for pixels in images:
+            size = len(pixels)
+            if size in ICON_ZOOM:
+                put(pixels, x, ICON_GAP + 128 - size * ICON_ZOOM[size], ICON_ZOOM[size])
+                placed.append((size, x, band * ICON_BAND + ICON_GAP + 128))
+                x += size * ICON_ZOOM[size] + ICON_GAP
+        x = ICON_GAP
+        for pixels in sorted(images, key=len, reverse=True):
+            put(pixels, x, ICON_ROW + ICON_GAP + 256 - len(pixels))
+            x += len(pixels) + ICON_GAP
+        rows.extend(canvas)
+    return rows, placed
+
+
 def data_uri(mime, data):
     return "data:%s;base64,%s" % (mime, base64.b64encode(data).decode("ascii"))
 
@@ -115,9 +162,17 @@ def preview_svg(asset_dir):
     strips = {stem: Strip(asset_dir, stem) for stem in ("bar_light", "bar_dark", "arrows", "thumb")}
     with open(os.path.join(asset_dir, "background.jpg"), "rb") as f:
         background = f.read()
+    with open(os.path.join(asset_dir, "heyu.ico"), "rb") as f:
+        sheet, placed = icon_sheet(imagefiles.ico_images(f.read()))
+    height = 445 + len(sheet)
     out = ['<svg xmlns="http://www.w3.org/2000/svg" xmlns:xlink="http://www.w3.org/1999/xlink" '
-           'width="770" height="445" viewBox="0 0 770 445">',
-           '<image x="0" y="0" width="770" height="445" xlink:href="%s"/>' % data_uri("image/jpeg", background)]
+           'width="770" height="%d" viewBox="0 0 770 %d">' % (height, height),
+           '<image x="0" y="0" width="770" height="445" xlink:href="%s"/>' % data_uri("image/jpeg", background),
+           '<image x="0" y="445" width="770" height="%d" xlink:href="%s"/>'
+           % (len(sheet), data_uri("image/png", imagefiles.png_bytes(sheet)))]
+    for size, x, bottom in placed:
+        out.append('<text x="%d" y="%d" font-family="%s" font-size="9" fill="#ff80ff">%d</text>'
+                   % (x, 445 + bottom + 9, FONT, size))
     for top, state in zip(SLIDER_TOPS, SLIDER_STATES):
         png = imagefiles.png_bytes(compose_slider(strips, *state))
         out.append('<image x="113" y="%d" width="160" height="32" xlink:href="%s"/>' % (top, data_uri("image/png", png)))
