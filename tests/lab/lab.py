@@ -1,9 +1,10 @@
 #!/usr/bin/env python3
 """The private lab in which the Windows program runs and is observed.
 
-    lab.py start LABDIR   start Xvfb, PulseAudio with a null sink and a
-                          recorder on its monitor, and a persistent wineserver
-                          on the build tree's own Wine prefix
+    lab.py start LABDIR   start Xvfb with a window manager (openbox),
+                          PulseAudio with a null sink and a recorder on its
+                          monitor, and a persistent wineserver on the build
+                          tree's own Wine prefix
     lab.py stop LABDIR    stop everything start started, by PID
 
 start writes LABDIR/env (KEY=VALUE lines, for tests/lab/in-lab and the test
@@ -111,6 +112,25 @@ def start_display(lab: Path, env: dict) -> int:
     return proc.pid
 
 
+def start_window_manager(lab: Path, env: dict) -> int:
+    """openbox on the lab's display, as a user's desktop has a window
+    manager: without one Wine waits up to 2 s for every managed window it
+    hides (a message box) to be withdrawn. Its settings and cache are the
+    lab's own, so no user's openbox configuration comes in."""
+    wm_env = dict(env, XDG_CONFIG_HOME=str(lab / "wm" / "config"),
+                  XDG_CACHE_HOME=str(lab / "wm" / "cache"))
+    proc = subprocess.Popen(["openbox", "--sm-disable"], env=wm_env, **quiet())
+
+    def managing() -> bool:
+        # A running window manager names its check window on the root window.
+        if proc.poll() is not None:
+            raise RuntimeError("lab: openbox ended with %d" % proc.returncode)
+        return "window id" in subprocess.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"],
+                                             env=env, capture_output=True, text=True).stdout
+    wait_for(managing, 20, "openbox")
+    return proc.pid
+
+
 def start_sound(lab: Path, env: dict) -> list:
     xdg = lab / "xdg"
     xdg.mkdir(mode=0o700, parents=True, exist_ok=True)
@@ -168,7 +188,10 @@ def start(lab: Path):
     env = base_env(lab)
     pids = []
     try:
+        # Stopped in this order: the recorder, the sound server, the window
+        # manager, the display.
         pids.append(start_display(lab, env))
+        pids.insert(0, start_window_manager(lab, env))
         pids[:0] = start_sound(lab, env)
         prepare_prefix(lab, env)
         # The browser stand-in path is per lab, so it is set on every start.
