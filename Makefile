@@ -48,8 +48,10 @@ ifneq ($(LAB_BUILD),$(BUILD))
 	cmake --build $(LAB_BUILD) -j$(JOBS)
 endif
 
+# The emulator for the 32-bit program's lane, where one is needed, is
+# unpacked beside the tests that use it.
 machine:
-	@sh tests/lab/prepare-machine.sh
+	@QEMU_USER_DIR=$(abspath $(LAB_BUILD))/qemu-user sh tests/lab/prepare-machine.sh
 
 $(BUILD)/CMakeCache.txt:
 	$(CONFIGURE) -S . -B $(BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
