@@ -120,7 +120,7 @@ class ShippedProgram(unittest.TestCase):
         # A click on the right arrow at 100 changes nothing but gives the
         # slider the focus; two Left keys then take it to 80. The position
         # is stored inside the change, so the file holds it once it reads 80.
-        bar = [c for c in harness.children(window["hwnd"]) if c["id"] == 0x16010159][0]
+        bar = harness.control(window, "volumeBar2")
         harness.click_client(window, bar["inparent"][0] + 152, bar["inparent"][1] + 16)
         harness.xdotool("key", "Left", "Left")
         harness.wait_until(lambda: harness.get_property(bar["hwnd"], PROPERTY_POSITION) == 80,
