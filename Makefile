@@ -52,8 +52,10 @@ build: machine $(BUILD)/CMakeCache.txt $(LAB_BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j$(JOBS)
 	cmake --build $(LAB_BUILD) -j$(JOBS)
 
+# The emulator for the 32-bit program's lane, where one is needed, is
+# unpacked beside the tests that use it.
 machine:
-	@sh tests/lab/prepare-machine.sh
+	@QEMU_USER_DIR=$(abspath $(LAB_BUILD))/qemu-user sh tests/lab/prepare-machine.sh
 
 # heyu-tones.exe, the program's twin with six test tones, builds beside it
 # with the same compiler, so the tests hear the program as it ships.

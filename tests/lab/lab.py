@@ -1,9 +1,10 @@
 #!/usr/bin/env python3
 """The private lab in which the Windows program runs and is observed.
 
-    lab.py start LABDIR   start Xvfb, PulseAudio with a null sink and a
-                          recorder on its monitor, and a persistent wineserver
-                          on the build tree's own Wine prefix
+    lab.py start LABDIR   start Xvfb with a window manager (openbox),
+                          PulseAudio with a null sink and a recorder on its
+                          monitor, and a persistent wineserver on the build
+                          tree's own Wine prefix
     lab.py stop LABDIR    stop everything start started, by PID
 
 start writes LABDIR/env (KEY=VALUE lines, for tests/lab/in-lab and the test
@@ -57,9 +58,9 @@ def write_wine64_commands(lab: Path) -> Path:
     return folder
 
 
-def base_env(lab: Path) -> dict:
+def base_env(lab: Path, arch: str = None) -> dict:
     env = dict(os.environ)
-    arch = lab_arch()
+    arch = arch or lab_arch()
     if arch == "x86_64":
         env["PATH"] = str(write_wine64_commands(lab)) + os.pathsep + env["PATH"]
     env.update({
@@ -111,6 +112,25 @@ def start_display(lab: Path, env: dict) -> int:
     return proc.pid
 
 
+def start_window_manager(lab: Path, env: dict) -> int:
+    """openbox on the lab's display, as a user's desktop has a window
+    manager: without one Wine waits up to 2 s for every managed window it
+    hides (a message box) to be withdrawn. Its settings and cache are the
+    lab's own, so no user's openbox configuration comes in."""
+    wm_env = dict(env, XDG_CONFIG_HOME=str(lab / "wm" / "config"),
+                  XDG_CACHE_HOME=str(lab / "wm" / "cache"))
+    proc = subprocess.Popen(["openbox", "--sm-disable"], env=wm_env, **quiet())
+
+    def managing() -> bool:
+        # A running window manager names its check window on the root window.
+        if proc.poll() is not None:
+            raise RuntimeError("lab: openbox ended with %d" % proc.returncode)
+        return "window id" in subprocess.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"],
+                                             env=env, capture_output=True, text=True).stdout
+    wait_for(managing, 20, "openbox")
+    return proc.pid
+
+
 def start_sound(lab: Path, env: dict) -> list:
     xdg = lab / "xdg"
     xdg.mkdir(mode=0o700, parents=True, exist_ok=True)
@@ -144,10 +164,10 @@ def reg_add(env, key, name, value, kind="REG_SZ"):
                    env=env, check=True, **quiet())
 
 
-def prepare_prefix(lab: Path, env: dict):
+def prepare_prefix(lab: Path, env: dict, sound: bool = True):
     prefix = Path(env["WINEPREFIX"])
     marker = prefix / ".heyu-lab"
-    version = PREFIX_VERSION + " " + env["WINEARCH"]
+    version = PREFIX_VERSION + " " + env["WINEARCH"] + ("" if sound else " silent")
     if marker.exists() and marker.read_text() == version:
         return
     if prefix.exists():
@@ -158,19 +178,30 @@ def prepare_prefix(lab: Path, env: dict):
     # Windows' default; Wine's is "0", which moves a dragged window only at release.
     reg_add(env, r"HKCU\Control Panel\Desktop", "DragFullWindows", "1")
     reg_add(env, r"HKCU\Software\Wine\WineDbg", "ShowCrashDialog", "0", "REG_DWORD")
+    if not sound:
+        # No audio driver at all: the media devices fail to open, as on a
+        # machine without a sound card, and nothing decodes the tracks.
+        reg_add(env, r"HKCU\Software\Wine\Drivers", "Audio", "")
     subprocess.run(["wineserver", "-w"], env=env, check=True, **quiet())
     marker.write_text(version)
 
 
-def start(lab: Path):
+def start(lab: Path, arch: str = None, sound: bool = True):
+    """Starts a lab for Wine of the given architecture (by default the one
+    this machine runs, see lab-arch.sh); without sound it has no sound
+    server and its prefix no audio driver."""
     stop(lab)
     lab.mkdir(parents=True, exist_ok=True)
-    env = base_env(lab)
+    env = base_env(lab, arch)
     pids = []
     try:
+        # Stopped in this order: the recorder, the sound server, the window
+        # manager, the display.
         pids.append(start_display(lab, env))
-        pids[:0] = start_sound(lab, env)
-        prepare_prefix(lab, env)
+        pids.insert(0, start_window_manager(lab, env))
+        if sound:
+            pids[:0] = start_sound(lab, env)
+        prepare_prefix(lab, env, sound)
         # The browser stand-in path is per lab, so it is set on every start.
         reg_add(env, r"HKCU\Software\Wine\WineBrowser", "Browsers",
                 str(write_browser_stand_in(lab, env)))

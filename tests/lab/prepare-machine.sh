@@ -1,10 +1,10 @@
 #!/bin/sh
 # Installs what building and testing need on Debian 12, only what is missing:
-# the MinGW-w64 cross compiler, Wine (32-bit), a virtual display, a sound
-# server with a recorder, fonts for the Chinese texts, and the tools the
-# tests use. Also makes the zh_CN.UTF-8 locale, without which Wine cannot
-# spell file names beyond ASCII. Extra package names may be given as
-# arguments (`make art` asks for its renderer this way).
+# the MinGW-w64 cross compiler, Wine (32-bit), a virtual display with a
+# window manager, a sound server with a recorder, fonts for the Chinese
+# texts, and the tools the tests use. Also makes the zh_CN.UTF-8 locale,
+# without which Wine cannot spell file names beyond ASCII. Extra package
+# names may be given as arguments (`make art` asks for its renderer this way).
 #
 # The package index can stay broken for hours (a mirror caught mid-sync).
 # So a failed `apt-get update` is retried and then passed over, and a failed
@@ -15,27 +15,39 @@
 set -eu
 
 packages="g++-mingw-w64-i686 cmake make python3 locales wine xvfb xdotool
-x11-utils imagemagick fonts-wqy-microhei pulseaudio pulseaudio-utils sox lame ffmpeg
+x11-utils openbox imagemagick fonts-wqy-microhei pulseaudio pulseaudio-utils sox lame ffmpeg
 googletest clang cppcheck python3-pefile $*"
 
 # The lab runs Wine of the architecture this machine can run (lab-arch.sh):
 # 32-bit Wine with its MPEG decoder, or, where the kernel runs no 32-bit
-# code, 64-bit Wine and the 64-bit compiler for the test build.
-lab_arch=$(sh "$(dirname "$0")/lab-arch.sh")
+# code, 64-bit Wine and the 64-bit compiler for the test build. There the
+# shipped 32-bit program still runs in a lane of its own, under 32-bit Wine
+# through a user-mode emulator: wine32 and the emulator are wanted but not
+# required, and the lane reports itself skipped without them.
+here=$(dirname "$0")
+lab_arch=$(sh "$here/lab-arch.sh")
+lane_packages=""
 if [ "$lab_arch" = i686 ]; then
     packages="$packages wine32:i386 gstreamer1.0-plugins-good:i386"
 else
     packages="$packages wine64 g++-mingw-w64-x86-64-posix gstreamer1.0-plugins-good"
+    lane_packages="wine32:i386"
 fi
 
 update_tries=3
 update_pause=10
 
-missing=""
-for package in $packages; do
-    status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
-    [ "$status" = "install ok installed" ] || missing="$missing $package"
-done
+not_installed() {
+    for package in "$@"; do
+        status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
+        [ "$status" = "install ok installed" ] || printf ' %s' "$package"
+    done
+}
+# Lists of words on purpose.
+# shellcheck disable=SC2086
+missing=$(not_installed $packages)
+# shellcheck disable=SC2086
+lane_missing=$(not_installed $lane_packages)
 
 fail() {
     echo "prepare-machine: $1 failed. Try by hand, as root:" >&2
@@ -56,28 +68,40 @@ update_index() {
     done
 }
 
-install_missing() {
+# install_packages PACKAGES...: succeeds if the packages could be installed, with the
+# main archive as target release if need be.
+install_packages() {
     export DEBIAN_FRONTEND=noninteractive
-    # $missing is a list of words on purpose.
-    # shellcheck disable=SC2086
-    apt-get install -y -q $missing && return 0
+    apt-get install -y -q "$@" && return 0
     echo "prepare-machine: the install failed; trying again with the main archive as target release (-t bookworm)"
-    # shellcheck disable=SC2086
-    apt-get install -y -q -t bookworm $missing && return 0
-    fail "apt-get install -t bookworm" "apt-get update; apt-get install -y -t bookworm$missing"
+    apt-get install -y -q -t bookworm "$@"
 }
 
-if [ -n "$missing" ]; then
-    echo "Installing:$missing"
+if [ -n "$missing$lane_missing" ]; then
+    echo "Installing:$missing$lane_missing"
     if [ "$(id -u)" != 0 ]; then
         echo "prepare-machine: run as root to install packages" >&2
         exit 1
     fi
-    if [ "$lab_arch" = i686 ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+    if ! dpkg --print-foreign-architectures | grep -qx i386; then
         dpkg --add-architecture i386 || fail "dpkg --add-architecture i386" "dpkg --add-architecture i386"
     fi
     update_index
-    install_missing
+    # shellcheck disable=SC2086
+    if [ -n "$missing" ] && ! install_packages $missing; then
+        fail "apt-get install -t bookworm" "apt-get update; apt-get install -y -t bookworm$missing"
+    fi
+    # shellcheck disable=SC2086
+    if [ -n "$lane_missing" ] && ! install_packages $lane_missing; then
+        echo "prepare-machine: could not install$lane_missing; the 32-bit program's lane will be skipped"
+    fi
+fi
+
+# The emulator for that lane is unpacked into the build (QEMU_USER_DIR, set
+# by the Makefile), never installed.
+if [ "$lab_arch" = x86_64 ] && [ -n "${QEMU_USER_DIR:-}" ]; then
+    sh "$here/qemu-user.sh" "$QEMU_USER_DIR" >/dev/null \
+        || echo "prepare-machine: no qemu-user; the 32-bit program's lane will be skipped"
 fi
 
 if ! locale -a 2>/dev/null | grep -qix 'zh_CN.utf8'; then
