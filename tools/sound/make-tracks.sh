@@ -18,7 +18,7 @@ command -v lame >/dev/null || { echo "make-tracks: lame is not installed" >&2; e
 
 src="$root/tools/sound"
 ${CXX:-g++} -std=c++17 -O2 -Wall -Wextra -Wshadow -o "$build/sound-gen" \
-  "$src"/dsp.cpp "$src"/master.cpp "$src"/wav.cpp "$src"/id3.cpp \
+  "$src"/dsp.cpp "$src"/master.cpp "$src"/mix.cpp "$src"/wav.cpp "$src"/id3.cpp \
   "$src"/scene.cpp "$src"/voices.cpp "$src"/scene_*.cpp "$src"/main.cpp
 gen="$build/sound-gen"
 

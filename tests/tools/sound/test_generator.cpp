@@ -1,5 +1,7 @@
 // Checks of the generator's measuring, limiting, looping and tagging code,
-// against reference signals whose right answers are known independently.
+// against reference signals whose right answers are known independently, and
+// of the default mix of the committed tracks (the track folder is the first
+// argument).
 #include <algorithm>
 #include <cstdio>
 #include <string>
@@ -7,6 +9,7 @@
 #include "dsp.h"
 #include "id3.h"
 #include "master.h"
+#include "mix.h"
 
 using namespace sound;
 
@@ -161,15 +164,89 @@ void id3Tag() {
   check(g[8] < 0x80 && g[9] < 0x80 && size + 10 == g.size(), "large size stays syncsafe");
 }
 
+// The mix adds every pass where its alignment puts it, across block edges
+// and loop pauses; alignment 0 starts all together, the others within the
+// shift.
+void mixSum() {
+  DecodedTrack a, b;
+  a.samples.assign(2 * 5000, 0.0f);
+  b.samples.assign(2 * 3000, 0.0f);
+  a.samples[2 * 4000 + 1] = 0.5f;   // right channel, frame 4000 of each pass
+  b.samples[2 * 10] = -0.25f;       // left
+  b.samples[2 * 10 + 1] = -0.25f;   // right
+  // a's second pass starts at 6000, so its peak falls on 10000; b's third
+  // pass, after pauses, puts its frame 10 there too.
+  std::vector<PassStarts> starts = {{0, 6000}, {100, 3500, 9990}};
+  MixPeak p = mixPeak({a, b}, starts, 12000);
+  check(std::abs(p.peak - 0.5) < 1e-6 && p.frame == 4000, "single pass peak: " +
+        std::to_string(p.peak) + " at " + std::to_string(p.frame));
+  b.samples[2 * 10 + 1] = 0.25f;
+  p = mixPeak({a, b}, starts, 12000);
+  check(std::abs(p.peak - 0.75) < 1e-6 && p.frame == 10000 && p.channel == 1,
+        "passes meet after a loop: " + std::to_string(p.peak) + " at " + std::to_string(p.frame));
+  p = mixPeak({a, b}, starts, 9999);
+  check(std::abs(p.peak - 0.5) < 1e-6, "nothing past the end of the mix counts");
+
+  std::vector<size_t> lengths = {5000, 3000};
+  std::vector<PassStarts> together = alignment(lengths, 20000, 300, 1, 0);
+  check(together[0] == PassStarts({0, 5000, 10000, 15000}), "alignment 0 has no pauses");
+  bool within = true;
+  for (int index = 1; index < 20; ++index) {
+    std::vector<PassStarts> shifted = alignment(lengths, 20000, 300, 1, index);
+    for (size_t t = 0; t < lengths.size(); ++t) {
+      within = within && shifted[t][0] <= 300;
+      for (size_t k = 1; k < shifted[t].size(); ++k) {
+        size_t pause = shifted[t][k] - shifted[t][k - 1] - lengths[t];
+        within = within && pause <= 300;
+      }
+    }
+  }
+  check(within, "starts and pauses stay within the shift");
+}
+
+// With no volume stored every channel plays at full volume and the platform
+// adds the six streams, clipping at full scale: the committed tracks must
+// leave room for each other however their loops fall.
+void defaultMixHeadroom(const std::string& trackDir) {
+  const char* names[] = {"01-birdsong.mp3", "02-campfire.mp3", "03-rain.mp3",
+                         "04-thunder.mp3", "05-waves.mp3", "06-insects.mp3"};
+  constexpr double kMaxMixPeakDbfs = -1.0;
+  std::vector<DecodedTrack> tracks(6);
+  for (int t = 0; t < 6; ++t) {
+    if (!decodeTrack(trackDir + "/" + names[t], kMixRate, tracks[t])) {
+      check(false, std::string("decode ") + names[t]);
+      return;
+    }
+  }
+  std::vector<MixPeak> peaks = defaultMixPeaks(tracks, kMixRate);
+  check(peaks.size() >= 20, "enough alignments");
+  double worst = -200;
+  for (size_t a = 0; a < peaks.size(); ++a) {
+    double db = 20 * std::log10(std::max(peaks[a].peak, 1e-9));
+    worst = std::max(worst, db);
+    check(db <= kMaxMixPeakDbfs, "default mix, alignment " + std::to_string(a) + ": " +
+          std::to_string(db) + " dBFS at " +
+          std::to_string(static_cast<double>(peaks[a].frame) / kMixRate) + " s");
+  }
+  std::printf("default mix peaks at %.2f dBFS at most over %zu alignments\n", worst,
+              peaks.size());
+}
+
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::printf("usage: test-generator TRACK_DIR\n");
+    return 2;
+  }
   loudnessMeter();
   truePeak();
   limiterAndNormalise();
   loopSeams();
   edgesAndPlacement();
   id3Tag();
+  mixSum();
+  defaultMixHeadroom(argv[1]);
   if (failures == 0) std::printf("generator checks passed\n");
   return failures == 0 ? 0 : 1;
 }
