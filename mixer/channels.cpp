@@ -115,3 +115,11 @@ bool releaseChannels() {
     for (const Channel& channel : kChannels) deleteTrackFile(channel.number);
     return true;
 }
+
+void closeChannelDevices() {
+    // A process that ends with an MPEG device still open dies in 64-bit
+    // Wine 8's own teardown, and a crash is what the user would see. Closed
+    // here, the sound ends a few milliseconds before the process would have
+    // ended it; the files stay where they are.
+    for (const Channel& channel : kChannels) mediaClose(playerOf(channel));
+}

@@ -46,3 +46,7 @@ void onVolumeBarChanged(int channel);
 // The main window is asked to close: the players stop, the deletion of the
 // track files is attempted, and the close is allowed.
 bool releaseChannels();
+
+// The process is about to end at once: every player lets go of its device,
+// neither stopped first nor followed by a deletion of the track files.
+void closeChannelDevices();

@@ -50,8 +50,11 @@ int32_t showText(const EventArgs&) {
     return 0;
 }
 
-// Ends at once: no close request, so the close query does not run.
+// The "x" label ends the process at once: no close request, so the close
+// query does not run, the players are not stopped and the track files stay.
+// Everything that must go before the process does goes here.
 int32_t endAtOnce(const EventArgs&) {
+    closeChannelDevices();
     endProgram(0);
 }
 

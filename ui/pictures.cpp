@@ -48,11 +48,18 @@ GdiBitmap loadBackgroundPicture() {
     return GdiBitmap(bitmap);
 }
 
-SliderSkin loadSliderSkin(HINSTANCE instance) {
-    return SliderSkin{loadStrip(instance, IDB_BAR_LIGHT, IDB_BAR_LIGHT_MASK),
-                      loadStrip(instance, IDB_BAR_DARK, IDB_BAR_DARK_MASK),
-                      loadStrip(instance, IDB_ARROWS, IDB_ARROWS_MASK),
-                      loadStrip(instance, IDB_THUMB, IDB_THUMB_MASK)};
+std::shared_ptr<const SliderSkin> sharedSliderSkin(HINSTANCE instance) {
+    // Only the GUI thread makes sliders, so the cache needs no lock.
+    static std::weak_ptr<const SliderSkin> shared;
+    std::shared_ptr<const SliderSkin> skin = shared.lock();
+    if (skin) return skin;
+    skin = std::make_shared<const SliderSkin>(
+        SliderSkin{loadStrip(instance, IDB_BAR_LIGHT, IDB_BAR_LIGHT_MASK),
+                   loadStrip(instance, IDB_BAR_DARK, IDB_BAR_DARK_MASK),
+                   loadStrip(instance, IDB_ARROWS, IDB_ARROWS_MASK),
+                   loadStrip(instance, IDB_THUMB, IDB_THUMB_MASK)});
+    shared = skin;
+    return skin;
 }
 
 void drawMasked(HDC dc, int x, int y, int w, int h, const MaskedStrip& strip, int sx, int sy,

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <memory>
+
 #include "ui/gdi.h"
 
 // A colour strip and its 1-bit mask: white in the mask is transparent, and
@@ -13,7 +15,7 @@ struct MaskedStrip {
     GdiBitmap mask;
 };
 
-// One slider's own copy of its four strips.
+// The four strips a slider is drawn from.
 struct SliderSkin {
     MaskedStrip lightBar;  // the track
     MaskedStrip darkBar;   // the fill from the left arrow to the thumb
@@ -32,7 +34,10 @@ constexpr int kStripHeight = 13;
 // GDI bitmap; null if it is missing or GDI+ cannot decode it.
 GdiBitmap loadBackgroundPicture();
 
-SliderSkin loadSliderSkin(HINSTANCE instance);
+// The slider strips, loaded at the first call and shared by every caller
+// that still holds them: all sliders look alike, so one set of bitmaps
+// serves them all, and it is freed with the last holder.
+std::shared_ptr<const SliderSkin> sharedSliderSkin(HINSTANCE instance);
 
 // Draws the part (sx, sy, sw, sh) of a strip into (x, y, w, h), stretching
 // it, and leaves the destination alone where the mask is white.

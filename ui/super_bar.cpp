@@ -28,7 +28,7 @@ struct SuperBar {
     int32_t position = kSuperBarInitialPosition;
     SliderMetrics metrics{};
     int height = 0;
-    SliderSkin skin;
+    std::shared_ptr<const SliderSkin> skin;  // never null once created
     HWND leftArrow = nullptr;
     HWND rightArrow = nullptr;
     HWND thumb = nullptr;
@@ -76,13 +76,13 @@ void drawThumb(HDC dc, const SuperBar& bar, int y) {
     const int width = bar.metrics.thumbWidth;
     auto source = [&](int which) { return (look * 4 + which) * piece; };
     const int x = bar.thumbX;
-    drawMasked(dc, x, y, piece, kStripHeight, bar.skin.thumb, source(0), 0, piece, kStripHeight);
+    drawMasked(dc, x, y, piece, kStripHeight, bar.skin->thumb, source(0), 0, piece, kStripHeight);
     // The middle piece stretches over whatever the two ends leave free.
-    drawMasked(dc, x + piece, y, width - 2 * piece, kStripHeight, bar.skin.thumb, source(1), 0,
+    drawMasked(dc, x + piece, y, width - 2 * piece, kStripHeight, bar.skin->thumb, source(1), 0,
                piece, kStripHeight);
-    drawMasked(dc, x + width - piece, y, piece, kStripHeight, bar.skin.thumb, source(3), 0,
+    drawMasked(dc, x + width - piece, y, piece, kStripHeight, bar.skin->thumb, source(3), 0,
                piece, kStripHeight);
-    drawMasked(dc, x + (width - piece) / 2, y, piece, kStripHeight, bar.skin.thumb, source(2), 0,
+    drawMasked(dc, x + (width - piece) / 2, y, piece, kStripHeight, bar.skin->thumb, source(2), 0,
                piece, kStripHeight);
 }
 
@@ -91,13 +91,13 @@ void drawThumb(HDC dc, const SuperBar& bar, int y) {
 void paintSuperBar(HDC dc, const SuperBar& bar) {
     const int y = barTop(bar);
     const int arrow = bar.metrics.arrowWidth;
-    drawBar(dc, arrow, y, bar.metrics.width - 2 * arrow, bar.skin.lightBar);
-    drawBar(dc, arrow, y, fillEnd(bar.thumbX, bar.metrics) - arrow, bar.skin.darkBar);
+    drawBar(dc, arrow, y, bar.metrics.width - 2 * arrow, bar.skin->lightBar);
+    drawBar(dc, arrow, y, fillEnd(bar.thumbX, bar.metrics) - arrow, bar.skin->darkBar);
     const int leftLook = static_cast<int>(lookOf(bar.parts[index(SliderPart::LeftArrow)]));
     const int rightLook = 4 + static_cast<int>(lookOf(bar.parts[index(SliderPart::RightArrow)]));
-    drawMasked(dc, 0, y, arrow, kStripHeight, bar.skin.arrows, leftLook * kArrowImageWidth, 0,
+    drawMasked(dc, 0, y, arrow, kStripHeight, bar.skin->arrows, leftLook * kArrowImageWidth, 0,
                kArrowImageWidth, kStripHeight);
-    drawMasked(dc, bar.metrics.width - arrow, y, arrow, kStripHeight, bar.skin.arrows,
+    drawMasked(dc, bar.metrics.width - arrow, y, arrow, kStripHeight, bar.skin->arrows,
                rightLook * kArrowImageWidth, 0, kArrowImageWidth, kStripHeight);
     drawThumb(dc, bar, y);
 }
@@ -468,7 +468,7 @@ HWND createSuperBar(HWND parent, const ControlRow& row) {
     auto record = std::make_unique<SuperBar>();
     record->metrics = SliderMetrics{row.width, kSuperBarArrowWidth, kSuperBarThumbWidth};
     record->height = row.height;
-    record->skin = loadSliderSkin(instance);
+    record->skin = sharedSliderSkin(instance);
     record->thumbX = thumbLeft(record->position, record->range, record->metrics);
     SuperBar* bar = record.get();
     // A tab stop; its parts are clipped out of its own painting.

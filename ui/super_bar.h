@@ -1,7 +1,8 @@
-// SuperBar: a horizontal slider drawn from its own copy of the slider
-// strips. It is made of child windows on its own surface: a left and a right
-// arrow button, the thumb between them and the fill bar from the left arrow
-// to the middle of the thumb; the surface between the arrows is the track.
+// SuperBar: a horizontal slider drawn from the slider strips, which all
+// sliders share. It is made of child windows on its own surface: a left and
+// a right arrow button, the thumb between them and the fill bar from the
+// left arrow to the middle of the thumb; the surface between the arrows is
+// the track.
 //
 // Properties: 15 minimum, 16 maximum, 17 position. Writing the position
 // clamps it to the range and, if the stored position changed, raises the

@@ -80,12 +80,13 @@ class Program:
     """One started copy of a Windows program. windows_env sets variables of
     its Windows environment: Wine takes TEMP, TMP and the like of a program
     started from Unix from the prefix's registry, whatever the Unix
-    environment says, but a program started by cmd inherits cmd's."""
+    environment says, but a program started by cmd inherits cmd's. args go
+    on its command line."""
 
-    def __init__(self, exe: Path, cwd=None, env=None, log=None, windows_env=None):
+    def __init__(self, exe: Path, cwd=None, env=None, log=None, windows_env=None, args=()):
         self.exe = Path(exe)
         self.log = log
-        command = ["wine", str(exe)]
+        command = ["wine", str(exe)] + [str(arg) for arg in args]
         if windows_env:
             command = ["wine", "cmd", "/c", "".join("set %s=%s&& " % pair
                                                     for pair in windows_env.items())
