@@ -4,7 +4,6 @@
 #include <windowsx.h>
 
 #include <algorithm>
-#include <future>
 #include <memory>
 #include <vector>
 
@@ -219,8 +218,8 @@ HWND createControl(HWND parent, const ControlRow& row) {
     return nullptr;
 }
 
-void takeBackground(Form& form, GdiBitmap picture) {
-    form.background = std::move(picture);
+void loadBackground(Form& form) {
+    form.background = loadBackgroundPicture();
     if (!form.background) return;
     BITMAP info{};
     GetObjectW(form.background.get(), sizeof(info), &info);
@@ -260,15 +259,10 @@ POINT centredOrigin(int screenWidth, int screenHeight, int width, int height) {
 
 HWND LoadForm(HINSTANCE instance, const FormDefinition& definition, BindingTable bindings) {
     if (!registerClass(instance)) return nullptr;
-    // The picture decodes on a thread of its own while the window and its
-    // controls are made (on one thread, if no second one can be had). The
-    // window is hidden until the picture is taken, so nothing paints
-    // without it.
-    std::future<GdiBitmap> background =
-        std::async(std::launch::async | std::launch::deferred, loadBackgroundPicture);
     auto form = std::make_unique<Form>();
     form->definition = &definition;
     form->bindings = bindings;
+    loadBackground(*form);
     const POINT origin = centredOrigin(GetSystemMetrics(SM_CXSCREEN),
                                        GetSystemMetrics(SM_CYSCREEN), definition.width,
                                        definition.height);
@@ -296,7 +290,6 @@ HWND LoadForm(HINSTANCE instance, const FormDefinition& definition, BindingTable
         DestroyWindow(window);
         return nullptr;
     }
-    takeBackground(*formOf(window), background.get());
     dispatchEvent(definition.windowId, definition.unitId, kEventCreated, EventArgs{});
     // The created handler may have destroyed the window or ended the program.
     if (!IsWindow(window)) return nullptr;
