@@ -202,7 +202,7 @@ def player_run(figures, log: Path):
     folder = BUILD / "bench-player"
     folder.mkdir(exist_ok=True)
     track = folder / "tmmmA01.tmp"
-    shutil.copy(BUILD / "test-tracks" / "tone1.mp3", track)
+    shutil.copy(harness.PROGRAMS / "test-tracks" / "tone1.mp3", track)
     # What the sound server still held of the program closed before reaches
     # the recording after it has gone: the player starts once that is over.
     clock = sound.clock(RECORDING)
