@@ -1,5 +1,7 @@
 #include "mixer/channels.h"
 
+#include <algorithm>
+
 #include "app/program_state.h"
 #include "app/settings.h"
 #include "mixer/track_files.h"
@@ -20,6 +22,10 @@ const std::array<Channel, kChannelCount> kChannels = {{
 namespace {
 
 constexpr int kFirstChannel = 1;
+
+// Held by the user or the sleep timer; never stored, so each run starts
+// playing.
+bool paused = false;
 
 const Channel& channelOf(int number) {
     return kChannels.at(static_cast<size_t>(number - 1));
@@ -43,7 +49,8 @@ void applySliderVolume(const Channel& channel) {
 // starts it again.
 void startChannel(const Channel& channel) {
     mediaOpen(playerOf(channel), trackPath(channel.number));
-    mediaPlay(playerOf(channel));
+    // Held channels open silent; the resume starts them.
+    if (!paused) mediaPlay(playerOf(channel));
     applySliderVolume(channel);
 }
 
@@ -86,8 +93,13 @@ void startChannels() {
 }
 
 void checkChannels() {
-    for (const Channel& channel : kChannels)
-        if (mediaGetStatus(playerOf(channel)) != kMediaPlaying) restartChannel(channel.number);
+    // A held channel has not ended: restarting it would lose its place and
+    // make it sound while everything is meant to be silent.
+    if (paused) return;
+    for (const Channel& channel : kChannels) {
+        const MediaStatus status = mediaGetStatus(playerOf(channel));
+        if (status != kMediaPlaying && status != kMediaPaused) restartChannel(channel.number);
+    }
 }
 
 void restartChannel(int number) {
@@ -114,4 +126,32 @@ bool releaseChannels() {
     for (const Channel& channel : kChannels) mediaStop(playerOf(channel));
     for (const Channel& channel : kChannels) deleteTrackFile(channel.number);
     return true;
+}
+
+void pauseChannels() {
+    if (paused) return;
+    paused = true;
+    for (const Channel& channel : kChannels) mediaPause(playerOf(channel));
+}
+
+void resumeChannels() {
+    if (!paused) return;
+    paused = false;
+    for (const Channel& channel : kChannels) mediaResume(playerOf(channel));
+}
+
+bool channelsPaused() {
+    return paused;
+}
+
+int32_t scaledVolume(int32_t volume, int32_t permille) {
+    const int32_t share = std::clamp(permille, 0, kSliderVolumePermille);
+    return static_cast<int32_t>(static_cast<int64_t>(volume) * share / kSliderVolumePermille);
+}
+
+void scaleChannelVolumes(int32_t permille) {
+    for (const Channel& channel : kChannels) {
+        const int32_t volume = scaledVolume(sliderPosition(channel), permille);
+        mediaSetVolume(playerOf(channel), volume, volume);
+    }
 }
