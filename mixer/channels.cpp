@@ -26,6 +26,9 @@ constexpr int kFirstChannel = 1;
 // Held by the user or the sleep timer; never stored, so each run starts
 // playing.
 bool paused = false;
+// The share of each slider's volume the players get: less than all only
+// while the sleep timer fades the mix out.
+int32_t volumeShare = kSliderVolumePermille;
 
 const Channel& channelOf(int number) {
     return kChannels.at(static_cast<size_t>(number - 1));
@@ -39,9 +42,12 @@ int32_t sliderPosition(const Channel& channel) {
     return getProperty(ids::mainWindow, channel.volumeBar, kPropertyPosition);
 }
 
-// The slider's position on both sides: what the user sees is what plays.
+// The slider's position on both sides: what the user sees is what plays
+// (during a fade, the fade's share of it, so that a channel restarted or a
+// slider moved then does not jump back to full).
 void applySliderVolume(const Channel& channel) {
-    mediaSetVolume(playerOf(channel), sliderPosition(channel), sliderPosition(channel));
+    const int32_t volume = scaledVolume(sliderPosition(channel), volumeShare);
+    mediaSetVolume(playerOf(channel), volume, volume);
 }
 
 // Opens the channel's track file and plays it from the start. Every result
@@ -150,8 +156,6 @@ int32_t scaledVolume(int32_t volume, int32_t permille) {
 }
 
 void scaleChannelVolumes(int32_t permille) {
-    for (const Channel& channel : kChannels) {
-        const int32_t volume = scaledVolume(sliderPosition(channel), permille);
-        mediaSetVolume(playerOf(channel), volume, volume);
-    }
+    volumeShare = std::clamp(permille, 0, kSliderVolumePermille);
+    for (const Channel& channel : kChannels) applySliderVolume(channel);
 }

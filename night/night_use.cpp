@@ -103,8 +103,9 @@ NOTIFYICONDATAW iconData(const NightUse& n, UINT flags) {
 void addIcon(NightUse& n) {
     NOTIFYICONDATAW data = iconData(n, NIF_ICON | NIF_MESSAGE | NIF_TIP);
     // Without a notification area (no shell yet) the add fails; the shell's
-    // "taskbar created" broadcast brings the next attempt.
-    n.iconShown = Shell_NotifyIconW(NIM_ADD, &data) != FALSE;
+    // "taskbar created" broadcast brings the next attempt. A failed add
+    // never clears the flag: the icon of an earlier add may still be there.
+    if (Shell_NotifyIconW(NIM_ADD, &data)) n.iconShown = true;
 }
 
 void updateTooltip(NightUse& n) {
@@ -117,7 +118,9 @@ void updateTooltip(NightUse& n) {
 // so none is left behind for a program that is gone.
 void removeIcon() {
     NightUse& n = night();
-    if (!n.iconShown) return;
+    if (!n.window) return;
+    // Attempted even if no add was seen to succeed: deleting an icon that
+    // is not there does no harm, and leaving one behind does.
     NOTIFYICONDATAW data = iconData(n, 0);
     Shell_NotifyIconW(NIM_DELETE, &data);
     n.iconShown = false;
