@@ -2,7 +2,9 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
 #include <iterator>
+#include <string>
 
 #include "app/program_state.h"
 #include "night/sleep_timer.h"
@@ -95,8 +97,10 @@ NOTIFYICONDATAW iconData(const NightUse& n, UINT flags) {
     data.uFlags = flags;
     data.uCallbackMessage = kIconCallbackMessage;
     data.hIcon = programIcon();
-    lstrcpynW(data.szTip, tooltipText(mode(n), n.minutesShown).c_str(),
-              static_cast<int>(std::size(data.szTip)));
+    // Cut to the record's 128 characters; ours are far fewer.
+    const std::wstring tip =
+        tooltipText(mode(n), n.minutesShown).substr(0, std::size(data.szTip) - 1);
+    std::copy(tip.begin(), tip.end(), data.szTip);
     return data;
 }
 
@@ -108,7 +112,7 @@ void addIcon(NightUse& n) {
     if (Shell_NotifyIconW(NIM_ADD, &data)) n.iconShown = true;
 }
 
-void updateTooltip(NightUse& n) {
+void updateTooltip(const NightUse& n) {
     if (!n.iconShown) return;
     NOTIFYICONDATAW data = iconData(n, NIF_TIP);
     Shell_NotifyIconW(NIM_MODIFY, &data);

@@ -198,6 +198,6 @@ bool mediaResume(HWND player) {
     if (!state) return false;
     // "resume" is for a held device only: the platform refuses it for one
     // that is stopped, and "play" would start a held one over on some devices.
-    if (mediaGetStatus(player) == kMediaPaused) return send(L"resume %s", state->deviceAlias) == 0;
-    return send(L"play %s", state->deviceAlias) == 0;
+    const wchar_t* command = mediaGetStatus(player) == kMediaPaused ? L"resume %s" : L"play %s";
+    return send(command, state->deviceAlias) == 0;
 }
