@@ -74,7 +74,7 @@ int32_t raise(int event, int32_t x = 0) {
 
 NightMode mode(const NightUse& n) {
     if (n.paused) return NightMode::Paused;
-    return n.counting ? NightMode::Counting : NightMode::Playing;
+    return n.counting || n.fading ? NightMode::Counting : NightMode::Playing;
 }
 
 // The program's icon once the executable carries one; until then, and in an
@@ -181,7 +181,8 @@ void tick(NightUse& n) {
     if (n.counting) {
         const uint32_t left = remainingMs(now, n.start, n.span);
         const uint32_t minutes = minutesLeft(left, n.minuteMs);
-        if (minutes != n.minutesShown) {
+        // The last minute stays shown through the fade.
+        if (minutes != n.minutesShown && minutes > 0) {
             n.minutesShown = minutes;
             updateTooltip(n);
         }
