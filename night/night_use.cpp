@@ -17,6 +17,9 @@ namespace {
 constexpr wchar_t kClassName[] = L"heyu.NightUse";
 constexpr UINT kIconId = 1;
 constexpr UINT kIconCallbackMessage = WM_APP + 0x120;
+// Posted at start, so that the icon is added from the message loop once the
+// window is up: the shell's work for it never delays the window's showing.
+constexpr UINT kAddIconMessage = WM_APP + 0x121;
 constexpr UINT_PTR kTickTimer = 1;
 // Often enough for a fade in small steps and a tooltip a second late at most.
 constexpr UINT kTickMs = 200;
@@ -281,7 +284,8 @@ LRESULT CALLBACK nightProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
         return 0;
     }
     // A restarted shell has lost every icon; it asks for them again.
-    if (n.taskbarCreated != 0 && message == n.taskbarCreated) {
+    if (message == kAddIconMessage ||
+        (n.taskbarCreated != 0 && message == n.taskbarCreated)) {
         addIcon(n);
         return 0;
     }
@@ -305,7 +309,7 @@ void startNightUse(HWND mainWindow) {
     n.window = CreateWindowExW(0, kClassName, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
                                windowClass.hInstance, nullptr);
     if (!n.window) return;  // night use is an extra: the program plays on without it
-    addIcon(n);
+    PostMessageW(n.window, kAddIconMessage, 0, 0);
     registerAtExit(removeIcon);
 }
 
