@@ -3,12 +3,16 @@
 
 #include "app/program_state.h"
 #include "app/startup.h"
+#include "night/night_use.h"
 #include "ui/main_window.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     programState();  // the empty program-wide table comes first
     registerAtExit(releaseProgramState);
     startGdiplus();
+#ifdef HEYU_SLEEP_MINUTE_MS
+    setSleepMinuteMs(HEYU_SLEEP_MINUTE_MS);  // the test build's short minute
+#endif
 
     // The window's created event runs onMainWindowCreated before it is shown.
     if (!LoadMainWindow(instance)) failMainWindowLoad();

@@ -1,5 +1,7 @@
 #include "mixer/channels.h"
 
+#include <algorithm>
+
 #include "app/program_state.h"
 #include "app/settings.h"
 #include "mixer/track_files.h"
@@ -21,6 +23,13 @@ namespace {
 
 constexpr int kFirstChannel = 1;
 
+// Held by the user or the sleep timer; never stored, so each run starts
+// playing.
+bool paused = false;
+// The share of each slider's volume the players get: less than all only
+// while the sleep timer fades the mix out.
+int32_t volumeShare = kSliderVolumePermille;
+
 const Channel& channelOf(int number) {
     return kChannels.at(static_cast<size_t>(number - 1));
 }
@@ -33,9 +42,12 @@ int32_t sliderPosition(const Channel& channel) {
     return getProperty(ids::mainWindow, channel.volumeBar, kPropertyPosition);
 }
 
-// The slider's position on both sides: what the user sees is what plays.
+// The slider's position on both sides: what the user sees is what plays
+// (during a fade, the fade's share of it, so that a channel restarted or a
+// slider moved then does not jump back to full).
 void applySliderVolume(const Channel& channel) {
-    mediaSetVolume(playerOf(channel), sliderPosition(channel), sliderPosition(channel));
+    const int32_t volume = scaledVolume(sliderPosition(channel), volumeShare);
+    mediaSetVolume(playerOf(channel), volume, volume);
 }
 
 // Opens the channel's track file and plays it from the start. Every result
@@ -43,7 +55,8 @@ void applySliderVolume(const Channel& channel) {
 // starts it again.
 void startChannel(const Channel& channel) {
     mediaOpen(playerOf(channel), trackPath(channel.number));
-    mediaPlay(playerOf(channel));
+    // Held channels open silent; the resume starts them.
+    if (!paused) mediaPlay(playerOf(channel));
     applySliderVolume(channel);
 }
 
@@ -86,8 +99,13 @@ void startChannels() {
 }
 
 void checkChannels() {
-    for (const Channel& channel : kChannels)
-        if (mediaGetStatus(playerOf(channel)) != kMediaPlaying) restartChannel(channel.number);
+    // A held channel has not ended: restarting it would lose its place and
+    // make it sound while everything is meant to be silent.
+    if (paused) return;
+    for (const Channel& channel : kChannels) {
+        const MediaStatus status = mediaGetStatus(playerOf(channel));
+        if (status != kMediaPlaying && status != kMediaPaused) restartChannel(channel.number);
+    }
 }
 
 void restartChannel(int number) {
@@ -122,4 +140,30 @@ void closeChannelDevices() {
     // here, the sound ends a few milliseconds before the process would have
     // ended it; the files stay where they are.
     for (const Channel& channel : kChannels) mediaClose(playerOf(channel));
+}
+
+void pauseChannels() {
+    if (paused) return;
+    paused = true;
+    for (const Channel& channel : kChannels) mediaPause(playerOf(channel));
+}
+
+void resumeChannels() {
+    if (!paused) return;
+    paused = false;
+    for (const Channel& channel : kChannels) mediaResume(playerOf(channel));
+}
+
+bool channelsPaused() {
+    return paused;
+}
+
+int32_t scaledVolume(int32_t volume, int32_t permille) {
+    const int32_t share = std::clamp(permille, 0, kSliderVolumePermille);
+    return static_cast<int32_t>(static_cast<int64_t>(volume) * share / kSliderVolumePermille);
+}
+
+void scaleChannelVolumes(int32_t permille) {
+    volumeShare = std::clamp(permille, 0, kSliderVolumePermille);
+    for (const Channel& channel : kChannels) applySliderVolume(channel);
 }

@@ -50,3 +50,23 @@ bool releaseChannels();
 // The process is about to end at once: every player lets go of its device,
 // neither stopped first nor followed by a deletion of the track files.
 void closeChannelDevices();
+
+// Holds every channel at its place, until resumed; held twice, nothing
+// changes. While held, the loop check restarts nothing and a channel that
+// the start sequence opens stays held.
+void pauseChannels();
+
+// Plays every held channel on from its place; nothing changes if none is.
+void resumeChannels();
+
+bool channelsPaused();
+
+constexpr int32_t kSliderVolumePermille = 1000;
+
+// A volume scaled by a share in thousandths (clamped to 0..1000), rounded
+// down.
+int32_t scaledVolume(int32_t volume, int32_t permille);
+
+// Every player at its slider's volume scaled by permille (1000: the slider's
+// own). The sliders and the settings stay as they are.
+void scaleChannelVolumes(int32_t permille);

@@ -43,6 +43,9 @@ constexpr int kEventCreated = 0;         // window
 constexpr int kEventCloseQuery = 1;      // window: a nonzero result allows the close
 constexpr int kEventActivated = 2;       // window
 constexpr int kEventFirstActivation = 8; // window
+constexpr int kEventKeyDown = 20;        // window: a key no control used; key = virtual key
+constexpr int kEventAppCommand = 21;     // window: key = command; nonzero = handled
+constexpr int kEventContextMenu = 22;    // window: x, y = the pointer on the screen
 constexpr int kEventTimer = 0;           // timer
 constexpr int kEventPositionChanged = 0; // slider
 
@@ -55,6 +58,7 @@ struct EventArgs {
     int x = 0;  // client coordinates of the control
     int y = 0;
     int keys = 0;
+    int key = 0;  // the key or command of the keyboard events
 };
 
 struct ControlEvent {

@@ -85,9 +85,26 @@ void printClient(const Form& form, HDC dc) {
     }
 }
 
-int32_t raise(const Form& form, int event, int32_t fallback = 0) {
-    return dispatchEvent(form.definition->windowId, form.definition->unitId, event, EventArgs{},
+int32_t raise(const Form& form, int event, int32_t fallback = 0, const EventArgs& args = {}) {
+    return dispatchEvent(form.definition->windowId, form.definition->unitId, event, args,
                          fallback);
+}
+
+EventArgs keyArgs(int key) {
+    EventArgs args;
+    args.key = key;
+    return args;
+}
+
+// The pointer's place for a context menu; a menu asked for from the
+// keyboard (no position given) opens where the pointer is.
+EventArgs contextMenuArgs(LPARAM lParam) {
+    POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    if (lParam == -1) GetCursorPos(&point);
+    EventArgs args;
+    args.x = point.x;
+    args.y = point.y;
+    return args;
 }
 
 int32_t windowState(HWND window) {
@@ -170,7 +187,17 @@ LRESULT CALLBACK formProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     }
     case WM_KEYDOWN:
         if (wParam == VK_ESCAPE) SendMessageW(window, WM_CLOSE, 0, 0);
-        if (wParam == VK_TAB) focusFirstTabStop(window);
+        else if (wParam == VK_TAB) focusFirstTabStop(window);
+        else raise(*form, kEventKeyDown, 0, keyArgs(static_cast<int>(wParam)));
+        return 0;
+    case WM_APPCOMMAND:
+        // Unhandled commands go on to the system, as with no handler at all.
+        if (raise(*form, kEventAppCommand, 0, keyArgs(GET_APPCOMMAND_LPARAM(lParam))))
+            return TRUE;
+        break;
+    case WM_CONTEXTMENU:
+        // Also what a control that has no menu of its own passes up.
+        raise(*form, kEventContextMenu, 0, contextMenuArgs(lParam));
         return 0;
     case WM_ACTIVATE:
         if (LOWORD(wParam) != WA_INACTIVE) {

@@ -6,6 +6,7 @@
 
 #include "app/startup.h"
 #include "mixer/channels.h"
+#include "night/night_use.h"
 #include "overlay/messages.h"
 #include "ui/control_table.h"
 
@@ -13,6 +14,7 @@ namespace {
 
 int32_t created(const EventArgs&) {
     onMainWindowCreated();
+    startNightUse(mainWindowHandle());
     return 0;
 }
 
@@ -50,6 +52,34 @@ int32_t showText(const EventArgs&) {
     return 0;
 }
 
+int32_t nightKey(const EventArgs& args) {
+    return onNightKey(args.key);
+}
+
+int32_t nightAppCommand(const EventArgs& args) {
+    return onNightAppCommand(args.key);
+}
+
+int32_t nightMenu(const EventArgs& args) {
+    openNightMenu(POINT{args.x, args.y});
+    return 0;
+}
+
+int32_t pauseAll(const EventArgs&) {
+    pauseChannels();
+    return 0;
+}
+
+int32_t resumeAll(const EventArgs&) {
+    resumeChannels();
+    return 0;
+}
+
+int32_t scaleVolumes(const EventArgs& args) {
+    scaleChannelVolumes(args.x);
+    return 0;
+}
+
 // The "x" label ends the process at once: no close request, so the close
 // query does not run, the players are not stopped and the track files stay.
 // Everything that must go before the process does goes here.
@@ -79,6 +109,13 @@ const Binding kBindings[] = {
     {ids::helpLabel, kEventLeftButtonDown, showText<ids::helpLabel>},  // about box
     {ids::minimizeLabel, kEventLeftButtonDown, minimise},
     {ids::closeLabel, kEventLeftButtonDown, endAtOnce},
+    // Night use: pause all and the sleep timer.
+    {ids::mainWindowUnit, kEventKeyDown, nightKey},  // Space
+    {ids::mainWindowUnit, kEventAppCommand, nightAppCommand},  // play/pause key
+    {ids::mainWindowUnit, kEventContextMenu, nightMenu},
+    {kNightUseUnit, kNightEventPause, pauseAll},
+    {kNightUseUnit, kNightEventResume, resumeAll},
+    {kNightUseUnit, kNightEventVolume, scaleVolumes},
 };
 
 }  // namespace

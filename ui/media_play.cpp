@@ -187,3 +187,17 @@ void mediaSetVolume(HWND player, int32_t left, int32_t right) {
     if (const auto value = deviceVolume(right))
         send(L"setaudio %s right volume to %d", state->deviceAlias, *value);
 }
+
+bool mediaPause(HWND player) {
+    const MediaPlayState* state = mediaPlayState(player);
+    return state && send(L"pause %s", state->deviceAlias) == 0;
+}
+
+bool mediaResume(HWND player) {
+    const MediaPlayState* state = mediaPlayState(player);
+    if (!state) return false;
+    // "resume" is for a held device only: the platform refuses it for one
+    // that is stopped, and "play" would start a held one over on some devices.
+    const wchar_t* command = mediaGetStatus(player) == kMediaPaused ? L"resume %s" : L"play %s";
+    return send(command, state->deviceAlias) == 0;
+}

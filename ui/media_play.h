@@ -42,6 +42,13 @@ bool mediaStop(HWND player);
 // Closes the device, which lets go of its file; the next open starts anew.
 bool mediaClose(HWND player);
 
+// Holds the device at its current place; the device stays open.
+bool mediaPause(HWND player);
+
+// Plays on from where the device was held; a device opened but never played
+// starts from its beginning.
+bool mediaResume(HWND player);
+
 // Volumes on the scale 0..100 for each side; a side whose tenfold value
 // lies outside the device's 0..1000 is not sent.
 void mediaSetVolume(HWND player, int32_t left, int32_t right);

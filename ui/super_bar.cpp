@@ -232,7 +232,8 @@ void dragEnded(SuperBar& bar) {
     placeThumb(bar, thumbLeft(bar.position, bar.range, bar.metrics));
 }
 
-void keyPressed(SuperBar& bar, WPARAM key, int repeat) {
+// False for a key the slider has no use for.
+bool keyPressed(SuperBar& bar, WPARAM key, int repeat) {
     const int64_t position = bar.position;
     switch (key) {
     case VK_LEFT:
@@ -256,8 +257,9 @@ void keyPressed(SuperBar& bar, WPARAM key, int repeat) {
         setPosition(bar, bar.range.maximum);
         break;
     default:
-        break;
+        return false;
     }
+    return true;
 }
 
 LRESULT paintPart(HWND window) {
@@ -435,8 +437,13 @@ LRESULT CALLBACK barProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
             focusNextSlider(window, GetKeyState(VK_SHIFT) < 0);
             return 0;
         }
-        keyPressed(*bar, wParam, LOWORD(lParam) ? LOWORD(lParam) : 1);
+        // A key the slider does not use is the window's, as if nothing had
+        // the focus.
+        if (!keyPressed(*bar, wParam, LOWORD(lParam) ? LOWORD(lParam) : 1))
+            SendMessageW(GetAncestor(window, GA_ROOT), WM_KEYDOWN, wParam, lParam);
         return 0;
+    case WM_CONTEXTMENU:
+        return 0;  // a slider has no menu, and keeps the window's from opening over it
     default:
         break;
     }

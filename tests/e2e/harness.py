@@ -303,11 +303,15 @@ def drag_screen(start, end, steps=10, pause=0.03):
     xdotool("mouseup", "1")
 
 
+def x_window(window: dict) -> str:
+    """The X window of a top-level window, found by its title."""
+    return subprocess.run(["xdotool", "search", "--name", window["text"]], env=lab_env(),
+                          capture_output=True, text=True).stdout.split()[0]
+
+
 def focus(window: dict):
     """Gives the window the keyboard, by its X window."""
-    x_window = subprocess.run(["xdotool", "search", "--name", window["text"]], env=lab_env(),
-                              capture_output=True, text=True).stdout.split()[0]
-    xdotool("windowfocus", "--sync", x_window)
+    xdotool("windowfocus", "--sync", x_window(window))
 
 
 def screenshot(path: Path, window: dict = None) -> Path:

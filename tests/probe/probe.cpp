@@ -8,6 +8,7 @@
 //   probe post HWND MSG WPARAM LPARAM
 //   probe press DIALOG BUTTON_ID   clicks a dialog button by its identifier
 //   probe foreground               the foreground window
+//   probe message NAME             the number of a registered window message
 //   probe get HWND PROPERTY        a control property of the program (for
 //                                  example 17, a slider's position)
 //   probe set HWND PROPERTY VALUE  writes one, as the program itself would
@@ -422,6 +423,11 @@ int wmain(int argc, wchar_t** argv) {
         const int button = static_cast<int>(number(argv[3]));
         return PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
                             reinterpret_cast<LPARAM>(GetDlgItem(dialog, button))) ? 0 : 1;
+    }
+    // The number a registered window message has in this session.
+    if (command == L"message" && argc == 3) {
+        std::printf("%u\n", RegisterWindowMessageW(argv[2]));
+        return 0;
     }
     if (command == L"foreground") {
         printWindow(GetForegroundWindow(), "");

@@ -9,6 +9,7 @@
 #include "test_support.h"
 #include "ui/control_table.h"
 #include "ui/main_window.h"
+#include "ui/super_bar.h"
 
 namespace {
 
@@ -39,6 +40,14 @@ int32_t onPress(const EventArgs& args) {
     gPressArgs = args;
     return 0;
 }
+int32_t onKey(const EventArgs& args) {
+    gEvents.push_back("key " + std::to_string(args.key));
+    return 0;
+}
+int32_t onContextMenu(const EventArgs& args) {
+    gEvents.push_back("menu at " + std::to_string(args.x) + "," + std::to_string(args.y));
+    return 0;
+}
 int32_t destroyWindow(const EventArgs&) {
     DestroyWindow(formWindow(ids::mainWindow));
     return 0;
@@ -51,6 +60,8 @@ const Binding kBindings[] = {
     {ids::mainWindowUnit, kEventCloseQuery, onCloseQuery},
     {ids::girlHotSpot, kEventLeftButtonDown, onPress},
     {ids::volumeBar[2], kEventLeftButtonDown, onPress},
+    {ids::mainWindowUnit, kEventKeyDown, onKey},
+    {ids::mainWindowUnit, kEventContextMenu, onContextMenu},
 };
 constexpr BindingTable kTable{kBindings, std::size(kBindings)};
 
@@ -226,6 +237,22 @@ TEST_F(FormTest, TheCloseQueryDecidesAndEscapeAsksIt) {
     MSG message;
     EXPECT_TRUE(PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     EXPECT_EQ(message.wParam, 0u);
+}
+
+// What no control uses reaches the window's events: keys a slider has no use
+// for, and a context menu asked for anywhere but on a slider.
+TEST_F(FormTest, KeysAndContextMenusNoControlUsesAreTheWindows) {
+    HWND bar = controlWindow(ids::mainWindow, ids::volumeBar[0]);
+    HWND label = controlWindow(ids::mainWindow, ids::girlHotSpot);
+    gEvents.clear();
+    SendMessageW(form->window(), WM_KEYDOWN, VK_SPACE, 1);
+    SendMessageW(bar, WM_KEYDOWN, VK_SPACE, 1);
+    SendMessageW(bar, WM_KEYDOWN, VK_LEFT, 1);  // the slider's own: it moves
+    EXPECT_EQ(getProperty(ids::mainWindow, ids::volumeBar[0], kPropertyPosition),
+              kSuperBarInitialPosition - kSuperBarClickStep);
+    SendMessageW(bar, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(bar), MAKELPARAM(10, 20));
+    SendMessageW(label, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(label), MAKELPARAM(30, 40));
+    EXPECT_EQ(gEvents, (std::vector<std::string>{"key 32", "key 32", "menu at 30,40"}));
 }
 
 TEST_F(FormTest, WindowStatePropertyMinimisesAndReportsIt) {
