@@ -1,7 +1,11 @@
 // The mask's blur: a picture shrunk to a quarter of its size in each
 // direction and enlarged back, which is much cheaper than a convolution and
-// soft enough behind a message. GDI+ does it with bilinear filtering; where
-// GDI+ cannot, the system's halftone stretching through one sixth stands in.
+// soft enough behind a message. Each small pixel is the mean of its block of
+// the picture and the enlarge is bilinear, done here on the pixels, so the
+// picture is the same soft one on every system (a library's shrink may
+// sample its blocks instead of averaging them, which leaves a mosaic). A
+// picture too small for that goes through the system's halftone stretching
+// at one sixth instead.
 #pragma once
 
 #include <windows.h>
@@ -15,10 +19,10 @@ SIZE blurShrunkSize(int width, int height, double radius);
 // owns the bitmap; *bits points at its pixels while it lives.
 HBITMAP createPictureBitmap(int width, int height, void** bits);
 
-// Blurs 32-bit pixels (top row first, stride bytes apart) in place with
-// GDI+. False, and the pixels left as they were, when GDI+ fails or the
-// shrunken size is 0 in either direction. GDI's drawing into the pixels
-// must have been flushed (GdiFlush) before.
+// Blurs 32-bit pixels (top row first, stride bytes apart) in place; the
+// fourth byte of each pixel comes out 0. False, and the pixels left as they
+// were, when the shrunken size is 0 in either direction. GDI's drawing into
+// the pixels must have been flushed (GdiFlush) before.
 bool blurPixels(void* bits, int width, int height, int stride, double radius = 0);
 
 // A new bitmap with a blurred copy of the picture, or null when the picture

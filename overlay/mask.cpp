@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <iterator>
-#include <memory>
-#include <type_traits>
 #include <vector>
 
 #include "app/program_state.h"
@@ -25,17 +23,6 @@ constexpr char kPropProc[] = "HalyxMask_Proc";  // on the covered window and its
 constexpr COLORREF kBlack = RGB(0, 0, 0);
 constexpr int kMaxOpacity = 255;
 constexpr int kBytesPerPixel = 4;
-
-// Owners for the picture while it is built; its handles then pass to the
-// mask's properties, and DestroyMask frees them.
-struct DcDeleter {
-    void operator()(HDC dc) const { DeleteDC(dc); }
-};
-struct BitmapDeleter {
-    void operator()(HBITMAP bitmap) const { DeleteObject(bitmap); }
-};
-using OwnedDc = std::unique_ptr<std::remove_pointer_t<HDC>, DcDeleter>;
-using OwnedBitmap = std::unique_ptr<std::remove_pointer_t<HBITMAP>, BitmapDeleter>;
 
 LRESULT CALLBACK MaskWindowProc(HWND mask, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK MaskSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -208,17 +195,19 @@ void BuildMaskImage(HWND mask, bool blur, COLORREF colour, int opacity) {
     const int width = client.right - client.left;
     const int height = client.bottom - client.top;
 
-    // A picture of 32-bit pixels that the blur works on where they lie.
+    // A picture of 32-bit pixels that the blur works on where they lie. Its
+    // owners hold it while it is built; its handles then pass to the mask's
+    // properties, and releaseMask frees them.
     void* bits = nullptr;
-    OwnedBitmap picture(createPictureBitmap(width, height, &bits));
-    OwnedDc memory(CreateCompatibleDC(nullptr));
+    GdiBitmap picture(createPictureBitmap(width, height, &bits));
+    MemoryDc memory(nullptr);
     if (!memory || !picture) return;
 
     HGDIOBJ original = SelectObject(memory.get(), picture.get());
     // The covered window paints its children into the snapshot itself.
     PrintWindow(covered, memory.get(), PW_CLIENTONLY);
     if (blur) {
-        GdiFlush();  // the snapshot reaches the pixels before GDI+ reads them
+        GdiFlush();  // the snapshot reaches the pixels before the blur reads them
         if (!blurPixels(bits, width, height, width * kBytesPerPixel))
             halftoneBlur(memory.get(), width, height);
     }

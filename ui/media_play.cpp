@@ -29,15 +29,11 @@ constexpr KnownType kKnownTypes[] = {
 };
 constexpr wchar_t kDefaultDeviceType[] = L"MPEGvideo";
 
-MediaPlayState* stateOf(HWND window) {
-    return reinterpret_cast<MediaPlayState*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-}
-
 // The state of a player window; null for any other window.
 MediaPlayState* playerState(HWND window) {
     wchar_t kind[32];
     if (!GetClassNameW(window, kind, 32) || lstrcmpW(kind, kClassName) != 0) return nullptr;
-    return stateOf(window);
+    return windowState<MediaPlayState>(window);
 }
 
 // Sends one command text; the alias is filled in for %s. Only the status
@@ -58,30 +54,19 @@ std::wstring makeAlias() {
     return aliasFromGuid(guid);
 }
 
-LRESULT CALLBACK playerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    MediaPlayState* state = stateOf(window);
-    switch (message) {
-    case WM_NCCREATE: {
-        auto* created = reinterpret_cast<CREATESTRUCTW*>(lParam);
-        SetWindowLongPtrW(window, GWLP_USERDATA,
-                          reinterpret_cast<LONG_PTR>(created->lpCreateParams));
-        break;
-    }
-    case WM_DESTROY:
+LRESULT handlePlayer(HWND window, MediaPlayState* state, UINT message, WPARAM wParam,
+                     LPARAM lParam) {
+    if (message == WM_DESTROY) {
         if (state) send(L"close %s", state->deviceAlias);
         return 0;
-    case WM_NCDESTROY:
-        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        delete state;
-        return 0;
-    default:
-        break;
     }
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
 bool registerClass(HINSTANCE instance) {
-    return registerWindowClass(instance, kClassName, playerProc, LoadCursorW(nullptr, IDC_ARROW));
+    return registerWindowClass(instance, kClassName,
+                               controlWindowProc<MediaPlayState, handlePlayer>,
+                               LoadCursorW(nullptr, IDC_ARROW));
 }
 
 }  // namespace

@@ -14,10 +14,6 @@ struct TimerControl {
     int32_t interval = 0;
 };
 
-TimerControl* timerOf(HWND window) {
-    return reinterpret_cast<TimerControl*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-}
-
 void writeInterval(HWND window, TimerControl& timer, int32_t requested) {
     const IntervalChange change = changeInterval(timer.interval, requested);
     timer.interval = change.interval;
@@ -27,19 +23,9 @@ void writeInterval(HWND window, TimerControl& timer, int32_t requested) {
     if (change.interval > 0) SetTimer(window, kTimerId, static_cast<UINT>(change.interval), nullptr);
 }
 
-LRESULT CALLBACK timerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    TimerControl* timer = timerOf(window);
+LRESULT handleTimer(HWND window, TimerControl* timer, UINT message, WPARAM wParam,
+                    LPARAM lParam) {
     switch (message) {
-    case WM_NCCREATE: {
-        auto* created = reinterpret_cast<CREATESTRUCTW*>(lParam);
-        SetWindowLongPtrW(window, GWLP_USERDATA,
-                          reinterpret_cast<LONG_PTR>(created->lpCreateParams));
-        break;
-    }
-    case WM_NCDESTROY:
-        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        delete timer;
-        return 0;
     case WM_DESTROY:
         KillTimer(window, kTimerId);
         return 0;
@@ -59,7 +45,8 @@ LRESULT CALLBACK timerProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 }
 
 bool registerClass(HINSTANCE instance) {
-    return registerWindowClass(instance, kClassName, timerProc, LoadCursorW(nullptr, IDC_ARROW));
+    return registerWindowClass(instance, kClassName, controlWindowProc<TimerControl, handleTimer>,
+                               LoadCursorW(nullptr, IDC_ARROW));
 }
 
 }  // namespace

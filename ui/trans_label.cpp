@@ -20,10 +20,6 @@ struct TransLabel {
     GdiFont ownFont;  // the look's font, if it has one
 };
 
-TransLabel* labelOf(HWND window) {
-    return reinterpret_cast<TransLabel*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-}
-
 GdiFont createFont(const FontSpec& font) {
     return GdiFont(CreateFontW(font.height, 0, 0, 0, font.weight, FALSE, FALSE, FALSE,
                                font.charSet, font.outPrecision, font.clipPrecision, font.quality,
@@ -49,19 +45,9 @@ void paintLabel(const TransLabel& label, HWND window, HDC dc) {
     SetBkMode(dc, oldMode);
 }
 
-LRESULT CALLBACK labelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    TransLabel* label = labelOf(window);
+LRESULT handleLabel(HWND window, TransLabel* label, UINT message, WPARAM wParam,
+                    LPARAM lParam) {
     switch (message) {
-    case WM_NCCREATE: {
-        auto* created = reinterpret_cast<CREATESTRUCTW*>(lParam);
-        SetWindowLongPtrW(window, GWLP_USERDATA,
-                          reinterpret_cast<LONG_PTR>(created->lpCreateParams));
-        break;
-    }
-    case WM_NCDESTROY:
-        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        delete label;
-        return 0;
     case WM_ERASEBKGND:
         return 1;  // the picture beneath shows through; WM_PAINT draws it
     case WM_PAINT: {
@@ -98,7 +84,8 @@ LRESULT CALLBACK labelProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 
 bool registerClass(HINSTANCE instance) {
     // No class cursor: the label sets its own.
-    return registerWindowClass(instance, kClassName, labelProc, nullptr);
+    return registerWindowClass(instance, kClassName, controlWindowProc<TransLabel, handleLabel>,
+                               nullptr);
 }
 
 }  // namespace

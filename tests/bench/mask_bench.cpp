@@ -1,9 +1,9 @@
 // How long ShowMask takes on the main window (snapshot, blur, tint), beside
 // a reference measured in the same run: the bare snapshot, PrintWindow of
 // the client area into a memory bitmap, which every mask needs anyway; the
-// blur alone on a picture of the client's size, the largest part of the
-// rest; and how long RemoveMask takes to uncover the window again. Medians of many
-// runs, in milliseconds, as one JSON line. A benchmark, run by bench.py.
+// blur alone on a picture of the client's size; and how long RemoveMask
+// takes to uncover the window again. Medians of many runs, in milliseconds,
+// as one JSON line. A benchmark, run by bench.py.
 #include <windows.h>
 
 #include <algorithm>
@@ -38,7 +38,7 @@ int main(int argc, char** argv) {
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : kDefaultRuns;
     test::TestForm form(BindingTable{nullptr, 0});
     if (!form.window()) return 1;
-    // The first of each warms caches (fonts, GDI+'s own start) and is not counted.
+    // The first of each warms caches (fonts, the window class) and is not counted.
     snapshot(form.window());
     ShowMask(form.window());
     RemoveMask();

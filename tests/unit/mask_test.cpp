@@ -378,6 +378,58 @@ TEST(Blur, APictureGoesThroughAQuarterAndOneTooLowForThatIsLeftSharp) {
     EXPECT_TRUE(halftoneBlur(memory.get(), 1000, 300));
 }
 
+// Known pictures of 16 x 16 through the 4 x 4 blocks: each small pixel is
+// the mean of its block, and the enlarge blends the two nearest small pixels
+// by distance, centre over centre, holding the edge pixels beyond.
+TEST(Blur, EachBlockIsAveragedAndEnlargedBilinearly) {
+    constexpr int kSide = 16;
+    const auto blurred = [](auto colourAt) {
+        std::vector<uint32_t> pixels;
+        for (int y = 0; y < kSide; ++y)
+            for (int x = 0; x < kSide; ++x) pixels.push_back(colourAt(x, y));
+        EXPECT_TRUE(blurPixels(pixels.data(), kSide, kSide, kSide * 4));
+        return Picture{kSide, kSide, pixels};
+    };
+    const auto row = [](const Picture& picture, int y, int which) {
+        std::vector<int> values;
+        for (int x = 0; x < picture.width; ++x) values.push_back(channel(picture.at(x, y), which));
+        return values;
+    };
+    const auto column = [](const Picture& picture, int x, int which) {
+        std::vector<int> values;
+        for (int y = 0; y < picture.height; ++y) values.push_back(channel(picture.at(x, y), which));
+        return values;
+    };
+
+    // A sharp edge between white and black goes soft over the two blocks
+    // beside it, the same on every row.
+    const Picture edge = blurred([](int x, int) { return x < 8 ? 0xFFFFFFu : 0u; });
+    const std::vector<int> softEdge{255, 255, 255, 255, 255, 255, 223, 159, 96, 32, 0, 0, 0, 0, 0, 0};
+    for (int y : {0, 7, 15}) EXPECT_EQ(row(edge, y, 1), softEdge) << "row " << y;
+
+    // One-pixel lines, a green one down column 5 and a red one along row 10:
+    // each fills a quarter of its blocks, so their mean is 64 (a sampling
+    // shrink would read 255 or 0), spread over 8 pixels; the channels keep
+    // apart and the fourth byte is 0.
+    const Picture lines = blurred([](int x, int y) {
+        return (x == 5 ? 0x00FF00u : 0u) | (y == 10 ? 0xFF0000u : 0u) | 0xFF000000u;
+    });
+    const std::vector<int> acrossGreen{0, 0, 8, 24, 40, 56, 56, 40, 24, 8, 0, 0, 0, 0, 0, 0};
+    const std::vector<int> downRed{0, 0, 0, 0, 0, 0, 8, 24, 40, 56, 56, 40, 24, 8, 0, 0};
+    for (int at : {0, 10, 15}) {
+        EXPECT_EQ(row(lines, at, 1), acrossGreen) << "row " << at;
+        EXPECT_EQ(column(lines, at, 2), downRed) << "column " << at;
+        EXPECT_EQ(row(lines, at, 0), std::vector<int>(kSide, 0));
+        EXPECT_EQ(row(lines, at, 3), std::vector<int>(kSide, 0));
+    }
+
+    // Sides that are no multiple of 4: every pixel counts once, so an even
+    // colour stays exactly as it was up to the edges.
+    std::vector<uint32_t> even(771 * 446, 0x336699);
+    ASSERT_TRUE(blurPixels(even.data(), 771, 446, 771 * 4));
+    EXPECT_EQ(std::count(even.begin(), even.end(), 0x336699u), 771 * 446);
+}
+
 TEST_F(MaskTest, RemovalActsOnMasksOfThisModuleOnlyAndTheListHoldsOnlyLiveOnes) {
     PlainWindow window(RECT{100, 100, 300, 250}, RGB(90, 90, 90));
     HWND mask = ShowMask(window.window);
