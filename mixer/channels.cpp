@@ -154,10 +154,6 @@ void resumeChannels() {
     for (const Channel& channel : kChannels) mediaResume(playerOf(channel));
 }
 
-bool channelsPaused() {
-    return paused;
-}
-
 int32_t scaledVolume(int32_t volume, int32_t permille) {
     const int32_t share = std::clamp(permille, 0, kSliderVolumePermille);
     return static_cast<int32_t>(static_cast<int64_t>(volume) * share / kSliderVolumePermille);

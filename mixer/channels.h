@@ -59,8 +59,6 @@ void pauseChannels();
 // Plays every held channel on from its place; nothing changes if none is.
 void resumeChannels();
 
-bool channelsPaused();
-
 constexpr int32_t kSliderVolumePermille = 1000;
 
 // A volume scaled by a share in thousandths (clamped to 0..1000), rounded

@@ -327,6 +327,19 @@ def screenshot(path: Path, window: dict = None) -> Path:
     return path
 
 
+def settled_screenshot(path: Path, window: dict, pause=0.2, tries=50) -> bool:
+    """Screenshots the window into path until its picture stops changing;
+    False if it was still changing after the last try."""
+    previous = path.with_name("previous-" + path.name)
+    for _ in range(tries):
+        screenshot(path, window)
+        if previous.exists() and differing_pixels(previous, path, 0) == 0:
+            return True
+        shutil.copy(path, previous)
+        time.sleep(pause)
+    return False
+
+
 def differing_pixels(a: Path, b: Path, fuzz_percent=10, diff: Path = None) -> int:
     """How many pixels differ by more than fuzz_percent between two pictures
     of the same size (ImageMagick's absolute error count)."""

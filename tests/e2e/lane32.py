@@ -104,13 +104,7 @@ class ShippedProgram(unittest.TestCase):
         self.assertEqual(len(placed), len(CONTROLS))
 
         shot = folder / "main_window.png"
-        previous = folder / "previous.png"
-        for _ in range(50):
-            harness.screenshot(shot, window)
-            if previous.exists() and harness.differing_pixels(previous, shot, 0) == 0:
-                break
-            shutil.copy(shot, previous)
-            time.sleep(0.5)
+        harness.settled_screenshot(shot, window, pause=0.5)
         differing = harness.differing_pixels(REFERENCE, shot, 10, folder / "difference.png")
         print("lane: %d pixels of 770 x 445 differ from the reference by more than 10%%"
               % differing)

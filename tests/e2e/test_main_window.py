@@ -37,14 +37,7 @@ class Appearance(harness.ProgramTest):
         folder = self.scratch("appearance")
         shot = folder / "main_window.png"
         # Painting is done once the picture stops changing.
-        previous = None
-        for _ in range(50):
-            harness.screenshot(shot, window)
-            if previous and harness.differing_pixels(previous, shot, 0) == 0:
-                break
-            previous = folder / "previous.png"
-            shutil.copy(shot, previous)
-            time.sleep(0.2)
+        harness.settled_screenshot(shot, window)
         if os.environ.get("HEYU_UPDATE_REFERENCE") == "1":
             shutil.copy(shot, REFERENCE)
 

@@ -133,14 +133,9 @@ def browser_lines() -> list:
 class Messages(harness.ProgramTest):
     def settled_screenshot(self, window, path: Path) -> Path:
         """A screenshot of the window once its picture stops changing."""
-        previous = path.with_name("previous-" + path.name)
-        for _ in range(50):
-            harness.screenshot(path, window)
-            if previous.exists() and harness.differing_pixels(previous, path, 0) == 0:
-                return path
-            shutil.copy(path, previous)
-            time.sleep(0.2)
-        self.fail("the window's picture never settled")
+        if not harness.settled_screenshot(path, window):
+            self.fail("the window's picture never settled")
+        return path
 
     def keep(self, *paths):
         kept = harness.BUILD / "e2e-failures"
