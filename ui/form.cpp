@@ -256,9 +256,8 @@ void loadBackground(Form& form) {
         std::make_unique<SelectedObject>(form.backgroundDc.get(), form.background.get());
 }
 
-// Creates the controls from the last row up to the first, stacks them so
-// that the first row is on top, then shows the visible ones without
-// activating anything. False if a control cannot be made.
+// Creates the controls from the last row up to the first and stacks them so
+// that the first row is on top. False if a control cannot be made.
 bool createControls(HWND window, const FormDefinition& definition) {
     std::vector<HWND> controls(definition.rowCount);
     for (size_t i = definition.rowCount; i-- > 0;) {
@@ -268,9 +267,14 @@ bool createControls(HWND window, const FormDefinition& definition) {
     const UINT keep = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
     for (size_t i = 0; i < controls.size(); ++i)
         SetWindowPos(controls[i], i == 0 ? HWND_TOP : controls[i - 1], 0, 0, 0, 0, keep);
-    for (size_t i = 0; i < controls.size(); ++i)
-        if (definition.rows[i].visible) ShowWindow(controls[i], SW_SHOWNA);
     return true;
+}
+
+// Shows the visible controls without activating anything.
+void showControls(HWND window, const FormDefinition& definition) {
+    for (size_t i = 0; i < definition.rowCount; ++i)
+        if (definition.rows[i].visible)
+            ShowWindow(GetDlgItem(window, static_cast<int>(definition.rows[i].id)), SW_SHOWNA);
 }
 
 }  // namespace
@@ -320,7 +324,15 @@ HWND LoadForm(HINSTANCE instance, const FormDefinition& definition, BindingTable
     dispatchEvent(definition.windowId, definition.unitId, kEventCreated, EventArgs{});
     // The created handler may have destroyed the window or ended the program.
     if (!IsWindow(window)) return nullptr;
+    // The picture reaches the screen in the bare window's first paint, and
+    // the controls show over it right after: shown with the window, every
+    // one of them would first be erased, one by one, while the screen still
+    // waits for the picture. The window is whole before the message loop
+    // starts.
     ShowWindow(window, SW_SHOWNORMAL);
+    UpdateWindow(window);
+    showControls(window, definition);
+    UpdateWindow(window);
     return window;
 }
 

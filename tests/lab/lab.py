@@ -112,13 +112,27 @@ def start_display(lab: Path, env: dict) -> int:
     return proc.pid
 
 
+def write_window_manager_settings(path: Path):
+    """openbox's own settings, but for the stand-in notification area that
+    Wine shows where a desktop has none: it does not take the keyboard when
+    it appears, as a desktop's notification area never does. Otherwise it
+    takes it from a program whose icon it shows whenever the icon comes
+    after the program's window, and a key meant for that window goes to it."""
+    settings = Path("/etc/xdg/openbox/rc.xml").read_text()
+    rule = ('<application class="explorer.exe" title="Wine System Tray">'
+            '<focus>no</focus></application>\n')
+    path.parent.mkdir(parents=True, exist_ok=True)
+    path.write_text(settings.replace("</applications>", rule + "</applications>", 1))
+
+
 def start_window_manager(lab: Path, env: dict) -> int:
     """openbox on the lab's display, as a user's desktop has a window
     manager: without one Wine waits up to 2 s for every managed window it
     hides (a message box) to be withdrawn. Its settings and cache are the
     lab's own, so no user's openbox configuration comes in."""
-    wm_env = dict(env, XDG_CONFIG_HOME=str(lab / "wm" / "config"),
-                  XDG_CACHE_HOME=str(lab / "wm" / "cache"))
+    config = lab / "wm" / "config"
+    write_window_manager_settings(config / "openbox" / "rc.xml")
+    wm_env = dict(env, XDG_CONFIG_HOME=str(config), XDG_CACHE_HOME=str(lab / "wm" / "cache"))
     proc = subprocess.Popen(["openbox", "--sm-disable"], env=wm_env, **quiet())
 
     def managing() -> bool:
@@ -205,6 +219,10 @@ def start(lab: Path, arch: str = None, sound: bool = True):
         # The browser stand-in path is per lab, so it is set on every start.
         reg_add(env, r"HKCU\Software\Wine\WineBrowser", "Browsers",
                 str(write_browser_stand_in(lab, env)))
+        # The server that reg started ends a few seconds after it; while it
+        # runs, a persistent one cannot start, and every later program would
+        # start a server of its own again.
+        subprocess.run(["wineserver", "-w"], env=env, check=True, **quiet())
         subprocess.Popen(["wineserver", "-p"], env=env, **quiet()).wait()
     finally:
         (lab / "pids").write_text("".join("%d\n" % p for p in pids))
