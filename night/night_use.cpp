@@ -17,8 +17,9 @@ namespace {
 constexpr wchar_t kClassName[] = L"heyu.NightUse";
 constexpr UINT kIconId = 1;
 constexpr UINT kIconCallbackMessage = WM_APP + 0x120;
-// Posted at start, so that the icon is added from the message loop once the
-// window is up: the shell's work for it never delays the window's showing.
+// Posted when night use starts, at the first activation, so that the icon is
+// added from the message loop inside the start sequence's first wait: the
+// shell's work for it delays neither the window nor the sound.
 constexpr UINT kAddIconMessage = WM_APP + 0x121;
 constexpr UINT_PTR kTickTimer = 1;
 // Often enough for a fade in small steps and a tooltip a second late at most.

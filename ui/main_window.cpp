@@ -14,7 +14,6 @@ namespace {
 
 int32_t created(const EventArgs&) {
     onMainWindowCreated();
-    startNightUse(mainWindowHandle());
     return 0;
 }
 
@@ -24,7 +23,10 @@ int32_t minimise(const EventArgs&) {
     return 0;
 }
 
+// Night use starts once the window is whole, before the start sequence,
+// whose waits it can already pause.
 int32_t firstActivation(const EventArgs&) {
+    startNightUse(mainWindowHandle());
     onFirstActivation();
     return 0;
 }

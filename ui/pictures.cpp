@@ -65,6 +65,10 @@ std::shared_ptr<const SliderSkin> sharedSliderSkin(HINSTANCE instance) {
 void drawMasked(HDC dc, int x, int y, int w, int h, const MaskedStrip& strip, int sx, int sy,
                 int sw, int sh) {
     if (w <= 0 || h <= 0 || !strip.image || !strip.mask) return;
+    // A slider's part repaints the whole slider into a buffer of its own
+    // size: only the pieces that fall on it are worth the blits.
+    const RECT target{x, y, x + w, y + h};
+    if (!RectVisible(dc, &target)) return;
     MemoryDc source(dc);
     // A monochrome source maps white to the background colour and black to
     // the text colour of the destination.

@@ -219,10 +219,6 @@ def start(lab: Path, arch: str = None, sound: bool = True):
         # The browser stand-in path is per lab, so it is set on every start.
         reg_add(env, r"HKCU\Software\Wine\WineBrowser", "Browsers",
                 str(write_browser_stand_in(lab, env)))
-        # The server that reg started ends a few seconds after it; while it
-        # runs, a persistent one cannot start, and every later program would
-        # start a server of its own again.
-        subprocess.run(["wineserver", "-w"], env=env, check=True, **quiet())
         subprocess.Popen(["wineserver", "-p"], env=env, **quiet()).wait()
     finally:
         (lab / "pids").write_text("".join("%d\n" % p for p in pids))
