@@ -3,6 +3,7 @@
 
 #include "app/program_state.h"
 #include "app/startup.h"
+#include "base/at_exit.h"
 #include "night/night_use.h"
 #include "ui/main_window.h"
 

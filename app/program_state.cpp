@@ -1,7 +1,5 @@
 #include "app/program_state.h"
 
-#include <algorithm>
-
 ProgramState& programState() {
     static ProgramState state;
     return state;
@@ -14,11 +12,6 @@ void release(T& item) {
     T().swap(item);
 }
 
-std::vector<AtExitRoutine>& atExitRoutines() {
-    static std::vector<AtExitRoutine> routines;
-    return routines;
-}
-
 }  // namespace
 
 void releaseProgramState() {
@@ -29,18 +22,4 @@ void releaseProgramState() {
     state.shadowRing10.release();
     release(state.tempDir);
     for (std::wstring& path : state.trackPaths) release(path);
-}
-
-void registerAtExit(AtExitRoutine routine) {
-    auto& routines = atExitRoutines();
-    if (std::find(routines.begin(), routines.end(), routine) == routines.end())
-        routines.push_back(routine);
-}
-
-void runAtExitRoutines() {
-    // Taken out first, so a routine that ends the program again cannot run
-    // the list a second time.
-    std::vector<AtExitRoutine> routines;
-    routines.swap(atExitRoutines());
-    for (AtExitRoutine routine : routines) routine();
 }

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "app/settings.h"
 #include "shadow/shadow_picture.h"
+#include "ui/control_table.h"
 
 struct ProgramState {
     // Mask windows made by the message overlay, in order of creation.
@@ -45,11 +45,3 @@ ProgramState& programState();
 // process start and run by every orderly end. It deletes no files, keeps the
 // mutex and leaves playback alone.
 void releaseProgramState();
-
-using AtExitRoutine = void (*)();
-
-// Registers a routine to run at an orderly end; a routine is registered at
-// most once, and the routines run in the order of registration (unlike the C
-// library's atexit, which runs them in reverse).
-void registerAtExit(AtExitRoutine routine);
-void runAtExitRoutines();

@@ -9,7 +9,6 @@
 namespace {
 
 constexpr DWORD kValueBufferChars = 10240;
-constexpr UINT kGbkCodePage = 936;
 constexpr wchar_t kSection[] = L"config";
 
 std::wstring_view skipLeadingControls(std::wstring_view text) {
@@ -128,10 +127,6 @@ int32_t textToInteger(std::string_view gbkText) {
         value = value * 10u + static_cast<uint32_t>(text[i] - '0');
     if (negative) value = 0u - value;
     return static_cast<int32_t>(value);
-}
-
-int32_t textToInteger(std::wstring_view text) {
-    return textToInteger(std::string_view(narrowForm(text, kGbkCodePage)));
 }
 
 void loadVolumes() {

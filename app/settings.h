@@ -6,7 +6,6 @@
 #include <string>
 #include <string_view>
 
-constexpr int kChannelCount = 6;
 constexpr int32_t kDefaultVolume = 100;
 
 // Directory of the running executable (no trailing backslash) + "\config.ini".
@@ -29,10 +28,6 @@ bool writeSetting(const std::wstring& path, const std::wstring& section,
 // skipped, one sign is taken, digits are read up to the first non-digit. No
 // digit gives 0. There is no overflow check: the value wraps modulo 2^32.
 int32_t textToInteger(std::string_view gbkText);
-
-// The same for a value read through the wide-character functions: it is
-// first brought to its code page 936 form.
-int32_t textToInteger(std::wstring_view text);
 
 // Fills the program's volumes from its settings path: keys "v1".."v6" read
 // with the default "-1", and every -1 replaced by the default volume 100.

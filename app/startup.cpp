@@ -1,9 +1,9 @@
 #include "app/startup.h"
 
-#include "app/gdiplus_api.h"
-
 #include "app/program_state.h"
 #include "app/settings.h"
+#include "base/at_exit.h"
+#include "base/gdiplus_api.h"
 #include "shadow/wnd_shadow.h"
 #include "ui/main_window.h"
 
@@ -92,6 +92,5 @@ void startGdiplus() {
     input.SuppressExternalCodecs = FALSE;
     ProgramState& state = programState();
     Gdiplus::GdiplusStartup(&state.gdiplusToken1, &input, nullptr);
-    if (state.gdiplusToken2 == 0)
-        Gdiplus::GdiplusStartup(&state.gdiplusToken2, &input, nullptr);
+    Gdiplus::GdiplusStartup(&state.gdiplusToken2, &input, nullptr);
 }

@@ -1,14 +1,4 @@
-# Cross-compiles the tests for 32-bit Windows with MinGW-w64. The posix
-# thread flavour is required: the win32 flavour has no std::mutex, which
-# GoogleTest needs. The shipped program builds with mingw-i686-xp.cmake.
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR i686)
-
-set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+# The tests on 32-bit Windows, with the posix thread flavour GoogleTest needs.
+set(HEYU_MINGW_PROCESSOR i686)
+set(HEYU_MINGW_THREADS posix)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw.cmake)

@@ -10,42 +10,33 @@
 #include "ui/form.h"
 #include "ui/media_play.h"
 
-const std::array<Channel, kChannelCount> kChannels = {{
-    {1, ids::player[0], ids::volumeBar[0]},
-    {2, ids::player[1], ids::volumeBar[1]},
-    {3, ids::player[2], ids::volumeBar[2]},
-    {4, ids::player[3], ids::volumeBar[3]},
-    {5, ids::player[4], ids::volumeBar[4]},
-    {6, ids::player[5], ids::volumeBar[5]},
-}};
-
 namespace {
 
 constexpr int kFirstChannel = 1;
 
 // Held by the user or the sleep timer; never stored, so each run starts
-// playing.
+// playing. The one record of the hold: night use asks for it.
 bool paused = false;
 // The share of each slider's volume the players get: less than all only
 // while the sleep timer fades the mix out.
 int32_t volumeShare = kSliderVolumePermille;
 
-const Channel& channelOf(int number) {
-    return kChannels.at(static_cast<size_t>(number - 1));
+size_t rowOf(int channel) {
+    return static_cast<size_t>(channel - 1);
 }
 
-HWND playerOf(const Channel& channel) {
-    return controlWindow(ids::mainWindow, channel.player);
+HWND playerOf(int channel) {
+    return controlWindow(ids::mainWindow, ids::player.at(rowOf(channel)));
 }
 
-int32_t sliderPosition(const Channel& channel) {
-    return getProperty(ids::mainWindow, channel.volumeBar, kPropertyPosition);
+int32_t sliderPosition(int channel) {
+    return getProperty(ids::mainWindow, ids::volumeBar.at(rowOf(channel)), kPropertyPosition);
 }
 
 // The slider's position on both sides: what the user sees is what plays
 // (during a fade, the fade's share of it, so that a channel restarted or a
 // slider moved then does not jump back to full).
-void applySliderVolume(const Channel& channel) {
+void applySliderVolume(int channel) {
     const int32_t volume = scaledVolume(sliderPosition(channel), volumeShare);
     mediaSetVolume(playerOf(channel), volume, volume);
 }
@@ -53,11 +44,17 @@ void applySliderVolume(const Channel& channel) {
 // Opens the channel's track file and plays it from the start. Every result
 // is ignored: a channel that fails is not playing, and the next loop check
 // starts it again.
-void startChannel(const Channel& channel) {
-    mediaOpen(playerOf(channel), trackPath(channel.number));
+void startChannel(int channel) {
+    mediaOpen(playerOf(channel), trackPath(channel));
     // Held channels open silent; the resume starts them.
     if (!paused) mediaPlay(playerOf(channel));
     applySliderVolume(channel);
+}
+
+// Runs the step for channels 1 to 6 in turn.
+template <typename Step>
+void forEachChannel(Step step) {
+    for (int channel = 1; channel <= kChannelCount; ++channel) step(channel);
 }
 
 // The players live on the main window; once it is gone there is nothing
@@ -73,9 +70,10 @@ void onFirstActivation() {
     // A changed position raises the slider's event, which stores the clamped
     // value under the channel's key again (its player has no device yet).
     const ProgramState& state = programState();
-    for (const Channel& channel : kChannels)
-        setProperty(ids::mainWindow, channel.volumeBar, kPropertyPosition,
-                    state.volumes.at(static_cast<size_t>(channel.number - 1)));
+    forEachChannel([&](int channel) {
+        setProperty(ids::mainWindow, ids::volumeBar.at(rowOf(channel)), kPropertyPosition,
+                    state.volumes.at(rowOf(channel)));
+    });
     startChannels();
     setProperty(ids::mainWindow, ids::loopTimer, kPropertyTimerInterval, kLoopCheckPeriodMs);
 }
@@ -83,54 +81,53 @@ void onFirstActivation() {
 void startChannels() {
     wait(kBeforeTracksWrittenMs);
     if (mainWindowGone()) return;
-    for (const Channel& channel : kChannels) writeTrackFile(channel.number);
-    startChannel(channelOf(kFirstChannel));
+    forEachChannel(writeTrackFile);
+    startChannel(kFirstChannel);
 
     wait(kFirstChannelAloneMs);
     // With the window gone its players are closed, so the files written
     // above can go at once rather than wait for the next run.
     if (!mainWindowGone())
-        for (const Channel& channel : kChannels)
-            if (channel.number != kFirstChannel) startChannel(channel);
+        forEachChannel([](int channel) {
+            if (channel != kFirstChannel) startChannel(channel);
+        });
 
     // A player may still hold its file; such a file stays until a later
     // delete, and the next write of the track overwrites it.
-    for (const Channel& channel : kChannels) deleteTrackFile(channel.number);
+    forEachChannel(deleteTrackFile);
 }
 
 void checkChannels() {
     // A held channel has not ended: restarting it would lose its place and
     // make it sound while everything is meant to be silent.
     if (paused) return;
-    for (const Channel& channel : kChannels) {
+    forEachChannel([](int channel) {
         const MediaStatus status = mediaGetStatus(playerOf(channel));
-        if (status != kMediaPlaying && status != kMediaPaused) restartChannel(channel.number);
-    }
+        if (status != kMediaPlaying && status != kMediaPaused) restartChannel(channel);
+    });
 }
 
-void restartChannel(int number) {
-    const Channel& channel = channelOf(number);
+void restartChannel(int channel) {
     mediaStop(playerOf(channel));
     // The device lets go of its file before the file is written again: a
     // device that still held it would make the write fail, and where the
     // platform had let the earlier delete through only pending, the file
     // would vanish as the device closed and the reopen would find nothing.
     mediaClose(playerOf(channel));
-    writeTrackFile(number);
+    writeTrackFile(channel);
     startChannel(channel);  // a new device: the track starts over
-    deleteTrackFile(number);
+    deleteTrackFile(channel);
 }
 
-void onVolumeBarChanged(int number) {
-    const Channel& channel = channelOf(number);
+void onVolumeBarChanged(int channel) {
     applySliderVolume(channel);
     // The loaded volumes stay as they were; only the file learns the change.
-    saveVolume(number, sliderPosition(channel));
+    saveVolume(channel, sliderPosition(channel));
 }
 
 bool releaseChannels() {
-    for (const Channel& channel : kChannels) mediaStop(playerOf(channel));
-    for (const Channel& channel : kChannels) deleteTrackFile(channel.number);
+    forEachChannel([](int channel) { mediaStop(playerOf(channel)); });
+    forEachChannel(deleteTrackFile);
     return true;
 }
 
@@ -139,19 +136,23 @@ void closeChannelDevices() {
     // Wine 8's own teardown, and a crash is what the user would see. Closed
     // here, the sound ends a few milliseconds before the process would have
     // ended it; the files stay where they are.
-    for (const Channel& channel : kChannels) mediaClose(playerOf(channel));
+    forEachChannel([](int channel) { mediaClose(playerOf(channel)); });
 }
 
 void pauseChannels() {
     if (paused) return;
     paused = true;
-    for (const Channel& channel : kChannels) mediaPause(playerOf(channel));
+    forEachChannel([](int channel) { mediaPause(playerOf(channel)); });
 }
 
 void resumeChannels() {
     if (!paused) return;
     paused = false;
-    for (const Channel& channel : kChannels) mediaResume(playerOf(channel));
+    forEachChannel([](int channel) { mediaResume(playerOf(channel)); });
+}
+
+bool channelsPaused() {
+    return paused;
 }
 
 int32_t scaledVolume(int32_t volume, int32_t permille) {
@@ -160,6 +161,8 @@ int32_t scaledVolume(int32_t volume, int32_t permille) {
 }
 
 void scaleChannelVolumes(int32_t permille) {
-    volumeShare = std::clamp(permille, 0, kSliderVolumePermille);
-    for (const Channel& channel : kChannels) applySliderVolume(channel);
+    const int32_t share = std::clamp(permille, 0, kSliderVolumePermille);
+    if (share == volumeShare) return;
+    volumeShare = share;
+    forEachChannel(applySliderVolume);
 }

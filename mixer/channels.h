@@ -4,18 +4,7 @@
 // stopped; every slider change is heard at once and stored in the settings.
 #pragma once
 
-#include <array>
 #include <cstdint>
-
-#include "app/settings.h"
-
-struct Channel {
-    int number;          // 1..6: track N, its temporary file, settings key "vN"
-    uint32_t player;     // control identifiers on the main window
-    uint32_t volumeBar;
-};
-
-extern const std::array<Channel, kChannelCount> kChannels;
 
 constexpr int32_t kFirstChannelAloneMs = 2000;
 constexpr int32_t kBeforeTracksWrittenMs = 1000;
@@ -59,6 +48,9 @@ void pauseChannels();
 // Plays every held channel on from its place; nothing changes if none is.
 void resumeChannels();
 
+// Whether the channels are held: the one record of it, which night use reads.
+bool channelsPaused();
+
 constexpr int32_t kSliderVolumePermille = 1000;
 
 // A volume scaled by a share in thousandths (clamped to 0..1000), rounded
@@ -66,5 +58,6 @@ constexpr int32_t kSliderVolumePermille = 1000;
 int32_t scaledVolume(int32_t volume, int32_t permille);
 
 // Every player at its slider's volume scaled by permille (1000: the slider's
-// own). The sliders and the settings stay as they are.
+// own); the same share again changes nothing. The sliders and the settings
+// stay as they are.
 void scaleChannelVolumes(int32_t permille);

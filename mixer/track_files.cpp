@@ -2,9 +2,9 @@
 
 #include <windows.h>
 
-#include "app/embedded_data.h"
 #include "app/program_state.h"
-#include "app/unique_handle.h"
+#include "base/embedded_data.h"
+#include "base/unique_handle.h"
 #include "mixer/track_table.h"
 
 namespace {
@@ -33,13 +33,13 @@ std::wstring withTrailingBackslash(std::wstring_view directory) {
 void prepareTrackPaths() {
     ProgramState& state = programState();
     state.tempDir = queryTempDir();
-    for (const Track& track : kTracks)
-        state.trackPaths[static_cast<size_t>(track.channel - 1)] = state.tempDir + track.fileName;
+    for (int channel = 1; channel <= kChannelCount; ++channel)
+        state.trackPaths.at(static_cast<size_t>(channel - 1)) =
+            state.tempDir + trackOf(channel).fileName;
 }
 
 bool writeTrackFile(int channel) {
     const std::wstring& path = trackPath(channel);
-    if (path.empty()) return false;
     const EmbeddedBlock block = lockEmbeddedBlock(trackOf(channel).resourceId);
     if (!block) return false;
 

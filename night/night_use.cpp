@@ -6,7 +6,8 @@
 #include <iterator>
 #include <string>
 
-#include "app/program_state.h"
+#include "base/at_exit.h"
+#include "base/window_frame.h"
 #include "night/sleep_timer.h"
 #include "ui/control_table.h"
 #include "ui/form.h"
@@ -55,13 +56,11 @@ struct NightUse {
     HWND window = nullptr;  // hidden: the icon's callbacks and the ticks
     UINT taskbarCreated = 0;
     bool iconShown = false;
-    bool paused = false;
     bool counting = false;  // the sleep timer runs
     bool fading = false;    // it ran out and the channels fall silent
     uint32_t start = 0;     // tick count when the countdown or the fade began
     uint32_t span = 0;
     uint32_t minutesShown = 0;
-    int32_t permille = kFullPermille;
     uint32_t minuteMs = kRealMinuteMs;
 };
 
@@ -76,8 +75,13 @@ int32_t raise(int event, int32_t x = 0) {
     return dispatchEvent(ids::mainWindow, kNightUseUnit, event, args);
 }
 
+// The channels keep the one record of the hold; night use asks for it.
+bool channelsHeld() {
+    return raise(kNightEventIsPaused) != 0;
+}
+
 NightMode mode(const NightUse& n) {
-    if (n.paused) return NightMode::Paused;
+    if (channelsHeld()) return NightMode::Paused;
     return n.counting || n.fading ? NightMode::Counting : NightMode::Playing;
 }
 
@@ -141,9 +145,7 @@ void updateTicks(NightUse& n) {
         KillTimer(n.window, kTickTimer);
 }
 
-void setVolumeShare(NightUse& n, int32_t permille) {
-    if (permille == n.permille) return;
-    n.permille = permille;
+void setVolumeShare(int32_t permille) {
     raise(kNightEventVolume, permille);
 }
 
@@ -151,21 +153,21 @@ void setVolumeShare(NightUse& n, int32_t permille) {
 void cancelTimer(NightUse& n) {
     n.counting = false;
     n.fading = false;
-    setVolumeShare(n, kFullPermille);
+    setVolumeShare(kFullPermille);
     updateTicks(n);
 }
 
-void setPaused(NightUse& n, bool paused) {
-    if (paused == n.paused) return;
-    n.paused = paused;
+void setPaused(const NightUse& n, bool paused) {
+    if (paused == channelsHeld()) return;
     raise(paused ? kNightEventPause : kNightEventResume);
     updateTooltip(n);
 }
 
 // A pause by hand ends the sleep timer too; a resume does not start it again.
 void togglePause(NightUse& n) {
-    if (!n.paused) cancelTimer(n);
-    setPaused(n, !n.paused);
+    const bool held = channelsHeld();
+    if (!held) cancelTimer(n);
+    setPaused(n, !held);
 }
 
 void chooseSleep(NightUse& n, const SleepChoice& choice) {
@@ -197,13 +199,13 @@ void tick(NightUse& n) {
     }
     if (!n.fading) return;
     const uint32_t elapsed = now - n.start;  // unsigned: right across the tick count's wrap
-    setVolumeShare(n, fadePermille(elapsed, kFadeMs));
+    setVolumeShare(fadePermille(elapsed, kFadeMs));
     if (elapsed < kFadeMs) return;
     // Silent: hold everything, then give the players their sliders' volumes
     // back so that a resume plays the mix as it was.
     n.fading = false;
     setPaused(n, true);
-    setVolumeShare(n, kFullPermille);
+    setVolumeShare(kFullPermille);
     updateTicks(n);
     updateTooltip(n);
 }
@@ -228,8 +230,9 @@ HMENU buildMenu(const NightUse& n) {
                     kCommandSleepBase + i, choice.text);
     }
     HMENU menu = CreatePopupMenu();
-    AppendMenuW(menu, MF_STRING, n.paused ? kCommandResume : kCommandPause,
-                n.paused ? kResumeText : kPauseText);
+    const bool held = channelsHeld();
+    AppendMenuW(menu, MF_STRING, held ? kCommandResume : kCommandPause,
+                held ? kResumeText : kPauseText);
     // The submenu belongs to the menu from here on and goes with it.
     AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(sleep), kSleepText);
     AppendMenuW(menu, MF_STRING, kCommandShowWindow, kShowWindowText);
@@ -264,7 +267,7 @@ void trackMenu(NightUse& n, HWND owner, POINT at) {
     if (command) runCommand(n, command);
 }
 
-LRESULT CALLBACK nightProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT handleNightMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     NightUse& n = night();
     if (message == kIconCallbackMessage && n.window == window) {
         switch (lParam) {
@@ -300,15 +303,12 @@ void startNightUse(HWND mainWindow) {
     if (n.window) return;
     n.mainWindow = mainWindow;
     n.taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
-    WNDCLASSW windowClass{};
-    windowClass.lpfnWndProc = nightProc;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.lpszClassName = kClassName;
-    RegisterClassW(&windowClass);
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    registerWindowClass(instance, kClassName, guardedWindowProc<handleNightMessage>, nullptr);
     // A hidden top-level window rather than a message-only one: only
     // top-level windows hear the shell's "taskbar created" broadcast.
     n.window = CreateWindowExW(0, kClassName, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                               windowClass.hInstance, nullptr);
+                               instance, nullptr);
     if (!n.window) return;  // night use is an extra: the program plays on without it
     PostMessageW(n.window, kAddIconMessage, 0, 0);
     registerAtExit(removeIcon);

@@ -2,7 +2,7 @@
 // its menu (also opened by a right-click on the main window), Space and the
 // keyboard's play/pause key. It holds no channel itself: it raises its
 // events on the main window's binding table, which names the mixer's
-// handlers.
+// handlers, and asks the mixer through one of them whether it is held.
 #pragma once
 
 #include <windows.h>
@@ -14,6 +14,7 @@ constexpr uint32_t kNightUseUnit = 0x16010300;
 constexpr int kNightEventPause = 0;   // hold every channel
 constexpr int kNightEventResume = 1;  // play every held channel on
 constexpr int kNightEventVolume = 2;  // x = the share of each slider's volume, in thousandths
+constexpr int kNightEventIsPaused = 3;  // nonzero while every channel is held
 
 // Adds the icon beside the main window, and removes it again at every
 // orderly end of the program.

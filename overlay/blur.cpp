@@ -4,12 +4,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "ui/gdi.h"
-
 namespace {
 
 constexpr double kDefaultRadius = 2;
-constexpr int kFallbackDivisor = 6;
 
 // Fractions of a pixel in the enlarge, in 1/256: the weights of two
 // neighbours always add up to kOne, so a blend of 8-bit channels never
@@ -168,42 +165,5 @@ bool blurPixels(void* bits, int width, int height, int stride, double radius) {
     const SIZE shrunk = blurShrunkSize(width, height, radius);
     if (!bits || width <= 0 || height <= 0 || shrunk.cx == 0 || shrunk.cy == 0) return false;
     enlarge(shrink(bits, stride, full, shrunk), shrunk, bits, stride, full);
-    return true;
-}
-
-HBITMAP BlurBitmap(HBITMAP picture, double radius) {
-    if (!picture) return nullptr;
-    BITMAP info{};
-    if (!GetObjectW(picture, sizeof(info), &info)) return nullptr;
-    void* bits = nullptr;
-    GdiBitmap copy(createPictureBitmap(info.bmWidth, info.bmHeight, &bits));
-    if (!copy) return nullptr;
-    BITMAPINFO format{};
-    format.bmiHeader = topDownHeader(info.bmWidth, info.bmHeight);
-    WindowDc screen = windowDc(nullptr);
-    const int rows = GetDIBits(screen.get(), picture, 0, static_cast<UINT>(info.bmHeight), bits,
-                               &format, DIB_RGB_COLORS);
-    if (rows != info.bmHeight || !blurPixels(bits, info.bmWidth, info.bmHeight, info.bmWidth * 4,
-                                            radius))
-        return nullptr;
-    return copy.release();
-}
-bool halftoneBlur(HDC picture, int width, int height) {
-    const int smallWidth = width / kFallbackDivisor;
-    const int smallHeight = height / kFallbackDivisor;
-    // Stretching to nothing and back would leave the picture undefined.
-    if (smallWidth == 0 || smallHeight == 0) return false;
-    MemoryDc small(picture);
-    GdiBitmap smallBitmap(CreateCompatibleBitmap(picture, smallWidth, smallHeight));
-    if (!small.get() || !smallBitmap) return false;
-    SelectedObject selected(small.get(), smallBitmap.get());
-    // Halftone stretching reads the brush origin; it is set as the mode asks.
-    SetStretchBltMode(small.get(), HALFTONE);
-    SetBrushOrgEx(small.get(), 0, 0, nullptr);
-    StretchBlt(small.get(), 0, 0, smallWidth, smallHeight, picture, 0, 0, width, height, SRCCOPY);
-    const int oldMode = SetStretchBltMode(picture, HALFTONE);
-    SetBrushOrgEx(picture, 0, 0, nullptr);
-    StretchBlt(picture, 0, 0, width, height, small.get(), 0, 0, smallWidth, smallHeight, SRCCOPY);
-    SetStretchBltMode(picture, oldMode);
     return true;
 }

@@ -4,8 +4,7 @@
 // the picture and the enlarge is bilinear, done here on the pixels, so the
 // picture is the same soft one on every system (a library's shrink may
 // sample its blocks instead of averaging them, which leaves a mosaic). A
-// picture too small for that goes through the system's halftone stretching
-// at one sixth instead.
+// picture with a side shorter than a block stays sharp.
 #pragma once
 
 #include <windows.h>
@@ -24,13 +23,3 @@ HBITMAP createPictureBitmap(int width, int height, void** bits);
 // were, when the shrunken size is 0 in either direction. GDI's drawing into
 // the pixels must have been flushed (GdiFlush) before.
 bool blurPixels(void* bits, int width, int height, int stride, double radius = 0);
-
-// A new bitmap with a blurred copy of the picture, or null when the picture
-// is null or blurPixels fails. The picture itself is not changed and must
-// not be selected into a device context. The caller owns the result.
-HBITMAP BlurBitmap(HBITMAP picture, double radius = 0);
-
-// Blurs the width x height picture in the memory device context in place
-// through one sixth of its size with halftone stretching. False, and the
-// picture left as it was, when one side is shorter than 6 pixels.
-bool halftoneBlur(HDC picture, int width, int height);

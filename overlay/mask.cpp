@@ -5,8 +5,9 @@
 #include <vector>
 
 #include "app/program_state.h"
+#include "base/gdi_owners.h"
+#include "base/window_frame.h"
 #include "overlay/blur.h"
-#include "ui/gdi.h"
 
 namespace {
 
@@ -24,7 +25,7 @@ constexpr COLORREF kBlack = RGB(0, 0, 0);
 constexpr int kMaxOpacity = 255;
 constexpr int kBytesPerPixel = 4;
 
-LRESULT CALLBACK MaskWindowProc(HWND mask, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT handleMaskMessage(HWND mask, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK MaskSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 template <typename Handle>
@@ -77,7 +78,7 @@ bool registerMaskClass(HINSTANCE instance) {
     // Redrawn whole on any size change; double clicks arrive as such, so
     // that they have no effect either.
     maskClass.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
-    maskClass.lpfnWndProc = MaskWindowProc;
+    maskClass.lpfnWndProc = guardedWindowProc<handleMaskMessage>;
     maskClass.hInstance = instance;
     maskClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     // What a mask without a picture or a brush shows.
@@ -208,8 +209,8 @@ void BuildMaskImage(HWND mask, bool blur, COLORREF colour, int opacity) {
     PrintWindow(covered, memory.get(), PW_CLIENTONLY);
     if (blur) {
         GdiFlush();  // the snapshot reaches the pixels before the blur reads them
-        if (!blurPixels(bits, width, height, width * kBytesPerPixel))
-            halftoneBlur(memory.get(), width, height);
+        // A window too small to blur keeps its sharp picture.
+        blurPixels(bits, width, height, width * kBytesPerPixel);
     }
     if (opacity >= 1) tint(memory.get(), width, height, colour, opacity);
 
@@ -230,9 +231,12 @@ void tintLayered(HWND mask, COLORREF colour, int opacity) {
     SetLayeredWindowAttributes(mask, colour, static_cast<BYTE>(opacity), LWA_ALPHA);
 }
 
-LRESULT CALLBACK MaskWindowProc(HWND mask, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT handleMaskMessage(HWND mask, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_ERASEBKGND:
+        // The picture covers the whole mask, so nothing is erased beneath
+        // it: the class's black would flash before it on a slow machine.
+        if (property<HDC>(mask, kPropCacheDc)) return 1;
         if (HBRUSH brush = property<HBRUSH>(mask, kPropBrush)) {
             RECT client{};
             GetClientRect(mask, &client);
@@ -269,7 +273,9 @@ LRESULT CALLBACK MaskSubclassProc(HWND window, UINT message, WPARAM wParam, LPAR
     const auto previous = reinterpret_cast<LONG_PTR>(GetPropA(window, kPropProc));
     if (message == WM_MOVE || message == WM_DESTROY) {
         HWND mask = property<HWND>(window, kPropMask);
-        if (isMask(mask)) {
+        // The window's own handling follows even if the mask's work threw.
+        guarded([&] {
+            if (!isMask(mask)) return;
             // A move re-lays the mask out (the picture stays as taken); a
             // size change alone does not. The mask goes before the window's
             // own WM_DESTROY handling runs.
@@ -277,7 +283,7 @@ LRESULT CALLBACK MaskSubclassProc(HWND window, UINT message, WPARAM wParam, LPAR
                 LayoutMask(mask);
             else
                 DestroyMask(mask);
-        }
+        });
     }
     if (!previous) return DefWindowProcW(window, message, wParam, lParam);
     return CallWindowProcW(reinterpret_cast<WNDPROC>(previous), window, message, wParam, lParam);

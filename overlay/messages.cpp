@@ -68,8 +68,9 @@ const MessageText kMessages[] = {
      kWelcome, kYesNo, openMakerPage},
 };
 
-// The box keeps the whole thread's windows from input until it closes,
-// unless the style asks for more.
+// Task-modal unless the style asks for system modality: with the main
+// window as its owner the box disables that window alone until it closes
+// (only a box without an owner would disable every window of the thread).
 UINT withModality(UINT style) {
     return (style & MB_SYSTEMMODAL) ? style : style | MB_TASKMODAL;
 }

@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
-#include "app/embedded_data.h"
 #include "app/program_state.h"
+#include "base/embedded_data.h"
+#include "base/gdi_owners.h"
 #include "shadow/shadow_picture.h"
 #include "shadow/shadow_resources.h"
-#include "ui/gdi.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include <windows.h>
 
-#include "app/gdiplus_owners.h"
+#include "base/gdiplus_owners.h"
 #include "shadow/shadow_geometry.h"
 
 class ShadowPicture;

@@ -6,8 +6,8 @@
 
 #include <cstddef>
 
-#include "app/gdiplus_owners.h"
-#include "app/unique_handle.h"
+#include "base/gdiplus_owners.h"
+#include "base/unique_handle.h"
 
 class ShadowPicture {
 public:

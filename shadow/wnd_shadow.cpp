@@ -3,10 +3,10 @@
 #include <cstdint>
 #include <limits>
 
+#include "base/gdi_owners.h"
+#include "base/window_frame.h"
 #include "shadow/shadow_drawing.h"
 #include "shadow/shadow_geometry.h"
-#include "ui/gdi.h"
-#include "ui/window_class.h"
 
 namespace {
 
@@ -129,20 +129,23 @@ LRESULT CALLBACK ShadowSubclassProc(HWND window, UINT message, WPARAM wParam, LP
     const WNDPROC previous = storedProc(window);
     const LRESULT result = previous ? CallWindowProcW(previous, window, message, wParam, lParam)
                                     : DefWindowProcW(window, message, wParam, lParam);
-    switch (message) {
-    case WM_MOVE:
-    case WM_SIZE:
-        // Minimising or maximising ends in a WM_SIZE that finds the target
-        // iconic or zoomed, and hides the shadow; restoring shows it again.
-        UpdateWndShadow(window);
-        break;
-    case WM_SHOWWINDOW:
-        // The show or hide is still under way: follow what it will be.
-        UpdateWndShadow(window, wParam != FALSE);
-        break;
-    default:
-        break;
-    }
+    // The window's own answer stands even if the shadow's work threw.
+    guarded([&] {
+        switch (message) {
+        case WM_MOVE:
+        case WM_SIZE:
+            // Minimising or maximising ends in a WM_SIZE that finds the target
+            // iconic or zoomed, and hides the shadow; restoring shows it again.
+            UpdateWndShadow(window);
+            break;
+        case WM_SHOWWINDOW:
+            // The show or hide is still under way: follow what it will be.
+            UpdateWndShadow(window, wParam != FALSE);
+            break;
+        default:
+            break;
+        }
+    });
     return result;
 }
 

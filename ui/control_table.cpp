@@ -2,6 +2,8 @@
 
 #include <iterator>
 
+#include "ui/resources.h"
+
 namespace {
 
 constexpr FontSpec kBrandFont{L"微软雅黑", -14, FW_NORMAL, GB2312_CHARSET, OUT_STROKE_PRECIS,
@@ -61,7 +63,8 @@ const ControlRow kRows[] = {
 };
 
 const FormDefinition kMainWindow{ids::mainWindow, ids::mainWindowUnit, kMainWindowText,
-                                 kMainWindowWidth, kMainWindowHeight, kRows, std::size(kRows)};
+                                 kMainWindowWidth, kMainWindowHeight, IDR_BACKGROUND, kRows,
+                                 std::size(kRows)};
 
 }  // namespace
 

@@ -1,9 +1,16 @@
-// The main window's definition: its identifiers and the 29 controls.
+// The main window's definition: its identifiers and the 29 controls, six of
+// them for each channel.
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 #include "ui/form_definition.h"
+
+// Channel N (1..6) is the row N - 1 of each channel array below: its name
+// label, its slider and its player; track N, its temporary file and the
+// settings key "vN" belong to it too.
+constexpr int kChannelCount = 6;
 
 namespace ids {
 
@@ -22,13 +29,13 @@ constexpr uint32_t helpLabel = 0x16010170;
 constexpr uint32_t minimizeLabel = 0x16010167;
 constexpr uint32_t closeLabel = 0x16010166;
 
-// Channel N (1..6) at index N - 1.
-constexpr uint32_t volumeBar[6] = {0x16010151, 0x16010159, 0x1601015A,
-                                   0x1601015B, 0x1601015C, 0x1601015D};
-constexpr uint32_t channelLabel[6] = {0x1601014C, 0x1601014D, 0x1601014E,
-                                      0x1601014F, 0x16010150, 0x1601015E};
-constexpr uint32_t player[6] = {0x16010127, 0x1601012B, 0x16010136,
-                                0x1601013D, 0x16010142, 0x16010165};
+using ChannelIds = std::array<uint32_t, kChannelCount>;
+constexpr ChannelIds volumeBar = {0x16010151, 0x16010159, 0x1601015A,
+                                  0x1601015B, 0x1601015C, 0x1601015D};
+constexpr ChannelIds channelLabel = {0x1601014C, 0x1601014D, 0x1601014E,
+                                     0x1601014F, 0x16010150, 0x1601015E};
+constexpr ChannelIds player = {0x16010127, 0x1601012B, 0x16010136,
+                               0x1601013D, 0x16010142, 0x16010165};
 
 }  // namespace ids
 

@@ -1,5 +1,4 @@
 #include "ui/form.h"
-#include "ui/window_class.h"
 
 #include <windowsx.h>
 
@@ -7,7 +6,8 @@
 #include <memory>
 #include <vector>
 
-#include "ui/gdi.h"
+#include "base/gdi_owners.h"
+#include "base/window_frame.h"
 #include "ui/media_play.h"
 #include "ui/pictures.h"
 #include "ui/super_bar.h"
@@ -31,21 +31,25 @@ struct Form {
     SIZE backgroundSize{};
     HFONT font = nullptr;  // the default GUI font: a stock object, not owned
     bool activatedBefore = false;
+
+    ~Form();
 };
 
+// The forms whose windows exist, so that they can be found by number.
 std::vector<Form*>& liveForms() {
     static std::vector<Form*> forms;
     return forms;
+}
+
+Form::~Form() {
+    auto& forms = liveForms();
+    forms.erase(std::remove(forms.begin(), forms.end(), this), forms.end());
 }
 
 Form* formById(uint32_t windowId) {
     for (Form* form : liveForms())
         if (form->definition->windowId == windowId) return form;
     return nullptr;
-}
-
-Form* formOf(HWND window) {
-    return reinterpret_cast<Form*>(GetWindowLongPtrW(window, GWLP_USERDATA));
 }
 
 // The background picture stretched over the client area; the system's
@@ -107,7 +111,7 @@ EventArgs contextMenuArgs(LPARAM lParam) {
     return args;
 }
 
-int32_t windowState(HWND window) {
+int32_t readWindowState(HWND window) {
     if (IsIconic(window)) return kWindowStateMinimized;
     if (IsZoomed(window)) return kWindowStateMaximized;
     return kWindowStateNormal;
@@ -132,27 +136,13 @@ void focusFirstTabStop(HWND window) {
     if (first) SetFocus(first);
 }
 
-LRESULT CALLBACK formProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    Form* form = formOf(window);
-    if (message == WM_NCCREATE) {
-        auto* created = reinterpret_cast<CREATESTRUCTW*>(lParam);
-        form = static_cast<Form*>(created->lpCreateParams);
-        form->window = window;
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
-        liveForms().push_back(form);
-    }
+LRESULT handleForm(HWND window, Form* form, UINT message, WPARAM wParam, LPARAM lParam) {
     if (!form) return DefWindowProcW(window, message, wParam, lParam);
     switch (message) {
-    case WM_NCDESTROY: {
-        auto& forms = liveForms();
-        forms.erase(std::remove(forms.begin(), forms.end(), form), forms.end());
-        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        delete form;
-        return 0;
-    }
     case WM_DESTROY:
-        // The form is the program's only window: with it gone the message
-        // loop ends with exit code 0.
+        // The message loop ends with the form, with exit code 0: the other
+        // windows of the program (its shadow, a mask, night use's hidden
+        // window) only serve it.
         PostQuitMessage(0);
         return 0;
     case WM_CLOSE:
@@ -216,7 +206,7 @@ LRESULT CALLBACK formProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
         if (IsWindow(window)) raise(*form, kEventActivated);
         return 0;
     case kGetPropertyMessage:
-        return wParam == kPropertyWindowState ? windowState(window) : 0;
+        return wParam == kPropertyWindowState ? readWindowState(window) : 0;
     case kSetPropertyMessage:
         return wParam == kPropertyWindowState &&
                writeWindowState(window, static_cast<int32_t>(lParam));
@@ -232,7 +222,8 @@ LRESULT CALLBACK formProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
 }
 
 bool registerClass(HINSTANCE instance) {
-    return registerWindowClass(instance, kClassName, formProc, LoadCursorW(nullptr, IDC_ARROW));
+    return registerWindowClass(instance, kClassName, recordWindowProc<Form, handleForm>,
+                               LoadCursorW(nullptr, IDC_ARROW));
 }
 
 HWND createControl(HWND parent, const ControlRow& row) {
@@ -246,7 +237,7 @@ HWND createControl(HWND parent, const ControlRow& row) {
 }
 
 void loadBackground(Form& form) {
-    form.background = loadBackgroundPicture();
+    form.background = loadPicture(form.definition->backgroundPicture);
     if (!form.background) return;
     BITMAP info{};
     GetObjectW(form.background.get(), sizeof(info), &info);
@@ -279,11 +270,6 @@ void showControls(HWND window, const FormDefinition& definition) {
 
 }  // namespace
 
-LONG borderlessStyle(LONG style) {
-    const LONG frame = WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MAXIMIZEBOX;
-    return (style & ~frame) | WS_MINIMIZEBOX;
-}
-
 POINT centredOrigin(int screenWidth, int screenHeight, int width, int height) {
     return POINT{(screenWidth - width) / 2, (screenHeight - height) / 2};
 }
@@ -298,22 +284,21 @@ HWND LoadForm(HINSTANCE instance, const FormDefinition& definition, BindingTable
                                        GetSystemMetrics(SM_CYSCREEN), definition.width,
                                        definition.height);
     // A popup has no frame, so the window is exactly its client area; the
-    // app-window style gives it its own taskbar button; clipping children
-    // keeps the background from painting over the sliders.
+    // app-window style gives it its own taskbar button, and the minimise box
+    // lets that button minimise it; clipping children keeps the background
+    // from painting over the sliders.
+    Form* record = form.get();
     HWND window = CreateWindowExW(WS_EX_APPWINDOW, kClassName, definition.text,
-                                  WS_POPUP | WS_CLIPCHILDREN, origin.x, origin.y,
-                                  definition.width, definition.height, nullptr, nullptr,
-                                  instance, form.release());
+                                  WS_POPUP | WS_MINIMIZEBOX | WS_CLIPCHILDREN, origin.x,
+                                  origin.y, definition.width, definition.height, nullptr,
+                                  nullptr, instance, form.release());
     if (!window) return nullptr;
+    liveForms().push_back(record);
     RECT outer;
     GetWindowRect(window, &outer);
     if (outer.right - outer.left != definition.width ||
         outer.bottom - outer.top != definition.height)
         MoveWindow(window, origin.x, origin.y, definition.width, definition.height, FALSE);
-    // The minimise box stays so that the taskbar button can minimise it.
-    SetWindowLongW(window, GWL_STYLE, borderlessStyle(GetWindowLongW(window, GWL_STYLE)));
-    SetWindowPos(window, nullptr, 0, 0, 0, 0,
-                 SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)),
                  FALSE);
 

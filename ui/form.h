@@ -50,9 +50,5 @@ bool setProperty(uint32_t windowId, uint32_t controlId, int property, int32_t va
 int32_t dispatchEvent(uint32_t windowId, uint32_t controlId, int event, const EventArgs& args,
                       int32_t fallback = 0);
 
-// Of the caption, system-menu, sizing-frame, minimise-box and maximise-box
-// bits only the minimise box remains; every other bit stays as it is.
-LONG borderlessStyle(LONG style);
-
 // Centres a window of the given size on a screen; negative on a small screen.
 POINT centredOrigin(int screenWidth, int screenHeight, int width, int height);

@@ -57,6 +57,7 @@ struct FormDefinition {
     const wchar_t* text;
     int width;
     int height;
+    int backgroundPicture;  // the RCDATA picture stretched over the client area; 0: none
     const ControlRow* rows;
     size_t rowCount;
 };

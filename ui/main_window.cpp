@@ -77,6 +77,10 @@ int32_t resumeAll(const EventArgs&) {
     return 0;
 }
 
+int32_t isPaused(const EventArgs&) {
+    return channelsPaused() ? 1 : 0;
+}
+
 int32_t scaleVolumes(const EventArgs& args) {
     scaleChannelVolumes(args.x);
     return 0;
@@ -118,6 +122,7 @@ const Binding kBindings[] = {
     {kNightUseUnit, kNightEventPause, pauseAll},
     {kNightUseUnit, kNightEventResume, resumeAll},
     {kNightUseUnit, kNightEventVolume, scaleVolumes},
+    {kNightUseUnit, kNightEventIsPaused, isPaused},
 };
 
 }  // namespace

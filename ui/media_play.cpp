@@ -1,5 +1,4 @@
 #include "ui/media_play.h"
-#include "ui/window_class.h"
 
 #include <mmsystem.h>
 #include <rpc.h>
@@ -7,6 +6,7 @@
 #include <cwctype>
 #include <memory>
 
+#include "base/window_frame.h"
 
 namespace {
 
@@ -33,19 +33,26 @@ constexpr wchar_t kDefaultDeviceType[] = L"MPEGvideo";
 MediaPlayState* playerState(HWND window) {
     wchar_t kind[32];
     if (!GetClassNameW(window, kind, 32) || lstrcmpW(kind, kClassName) != 0) return nullptr;
-    return windowState<MediaPlayState>(window);
+    return windowRecord<MediaPlayState>(window);
 }
 
-// Sends one command text; the alias is filled in for %s. Only the status
-// query asks for an answer.
-MCIERROR send(const wchar_t* format, const std::wstring& alias, int32_t number = 0,
-              wchar_t* answer = nullptr, UINT answerLength = 0) {
-    wchar_t command[512];
-    // The formats hold %s before any %d, and a %d only when a number is given.
-    if (_snwprintf(command, 512, format, alias.c_str(), static_cast<int>(number)) < 0)
-        return MCIERR_PARAM_OVERFLOW;
-    command[511] = L'\0';
-    return mciSendStringW(command, answer, answerLength, nullptr);
+// The command text for a device: the verb, the device's alias, then the
+// rest of the command, each after one space.
+std::wstring command(const wchar_t* verb, const std::wstring& alias,
+                     const std::wstring& rest = {}) {
+    std::wstring text = verb;
+    text += L' ';
+    text += alias;
+    if (!rest.empty()) {
+        text += L' ';
+        text += rest;
+    }
+    return text;
+}
+
+// Sends one command text. Only the status query asks for an answer.
+MCIERROR send(const std::wstring& text, wchar_t* answer = nullptr, UINT answerLength = 0) {
+    return mciSendStringW(text.c_str(), answer, answerLength, nullptr);
 }
 
 std::wstring makeAlias() {
@@ -57,7 +64,7 @@ std::wstring makeAlias() {
 LRESULT handlePlayer(HWND window, MediaPlayState* state, UINT message, WPARAM wParam,
                      LPARAM lParam) {
     if (message == WM_DESTROY) {
-        if (state) send(L"close %s", state->deviceAlias);
+        if (state) send(command(L"close", state->deviceAlias));
         return 0;
     }
     return DefWindowProcW(window, message, wParam, lParam);
@@ -65,7 +72,7 @@ LRESULT handlePlayer(HWND window, MediaPlayState* state, UINT message, WPARAM wP
 
 bool registerClass(HINSTANCE instance) {
     return registerWindowClass(instance, kClassName,
-                               controlWindowProc<MediaPlayState, handlePlayer>,
+                               recordWindowProc<MediaPlayState, handlePlayer>,
                                LoadCursorW(nullptr, IDC_ARROW));
 }
 
@@ -124,7 +131,7 @@ const MediaPlayState* mediaPlayState(HWND player) {
 bool mediaOpen(HWND player, const std::wstring& path) {
     MediaPlayState* state = playerState(player);
     if (!state) return false;
-    send(L"close %s", state->deviceAlias);  // a failure only means nothing was open
+    send(command(L"close", state->deviceAlias));  // a failure only means nothing was open
     state->lastFile = path;
     state->deviceType = deviceTypeFor(path);
     MCI_OPEN_PARMSW open{};
@@ -139,15 +146,15 @@ bool mediaPlay(HWND player, int32_t from) {
     const MediaPlayState* state = mediaPlayState(player);
     if (!state) return false;
     // No wait, notify or repeat: the call returns and the device plays on.
-    if (from == -1) return send(L"play %s", state->deviceAlias) == 0;
-    return send(L"play %s from %d", state->deviceAlias, from) == 0;
+    if (from == -1) return send(command(L"play", state->deviceAlias)) == 0;
+    return send(command(L"play", state->deviceAlias, L"from " + std::to_wstring(from))) == 0;
 }
 
 MediaStatus mediaGetStatus(HWND player) {
     const MediaPlayState* state = mediaPlayState(player);
     if (!state) return kMediaOther;
     wchar_t answer[kStatusAnswerLength + 1] = {};
-    if (send(L"status %s mode", state->deviceAlias, 0, answer, kStatusAnswerLength) != 0)
+    if (send(command(L"status", state->deviceAlias, L"mode"), answer, kStatusAnswerLength) != 0)
         return kMediaOther;
     return statusFromMode(answer);
 }
@@ -155,27 +162,29 @@ MediaStatus mediaGetStatus(HWND player) {
 bool mediaStop(HWND player) {
     const MediaPlayState* state = mediaPlayState(player);
     if (!state) return false;
-    if (send(L"stop %s", state->deviceAlias) != 0) return false;
-    return send(L"seek %s to start", state->deviceAlias) == 0;
+    if (send(command(L"stop", state->deviceAlias)) != 0) return false;
+    return send(command(L"seek", state->deviceAlias, L"to start")) == 0;
 }
 
 bool mediaClose(HWND player) {
     const MediaPlayState* state = mediaPlayState(player);
-    return state && send(L"close %s", state->deviceAlias) == 0;
+    return state && send(command(L"close", state->deviceAlias)) == 0;
 }
 
 void mediaSetVolume(HWND player, int32_t left, int32_t right) {
     const MediaPlayState* state = mediaPlayState(player);
     if (!state) return;
     if (const auto value = deviceVolume(left))
-        send(L"setaudio %s left volume to %d", state->deviceAlias, *value);
+        send(command(L"setaudio", state->deviceAlias,
+                     L"left volume to " + std::to_wstring(*value)));
     if (const auto value = deviceVolume(right))
-        send(L"setaudio %s right volume to %d", state->deviceAlias, *value);
+        send(command(L"setaudio", state->deviceAlias,
+                     L"right volume to " + std::to_wstring(*value)));
 }
 
 bool mediaPause(HWND player) {
     const MediaPlayState* state = mediaPlayState(player);
-    return state && send(L"pause %s", state->deviceAlias) == 0;
+    return state && send(command(L"pause", state->deviceAlias)) == 0;
 }
 
 bool mediaResume(HWND player) {
@@ -183,6 +192,6 @@ bool mediaResume(HWND player) {
     if (!state) return false;
     // "resume" is for a held device only: the platform refuses it for one
     // that is stopped, and "play" would start a held one over on some devices.
-    const wchar_t* command = mediaGetStatus(player) == kMediaPaused ? L"resume %s" : L"play %s";
-    return send(command, state->deviceAlias) == 0;
+    const wchar_t* verb = mediaGetStatus(player) == kMediaPaused ? L"resume" : L"play";
+    return send(command(verb, state->deviceAlias)) == 0;
 }

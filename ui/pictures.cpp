@@ -2,9 +2,9 @@
 
 #include <cstring>
 
-#include "app/embedded_data.h"
-#include "app/gdiplus_owners.h"
-#include "app/unique_handle.h"
+#include "base/embedded_data.h"
+#include "base/gdiplus_owners.h"
+#include "base/unique_handle.h"
 #include "ui/resources.h"
 
 namespace {
@@ -21,8 +21,9 @@ MaskedStrip loadStrip(HINSTANCE instance, int imageId, int maskId) {
 
 }  // namespace
 
-GdiBitmap loadBackgroundPicture() {
-    const EmbeddedBlock block = lockEmbeddedBlock(IDR_BACKGROUND);
+GdiBitmap loadPicture(int resourceId) {
+    if (resourceId == 0) return {};
+    const EmbeddedBlock block = lockEmbeddedBlock(resourceId);
     if (!block || block.size == 0) return {};
     const size_t size = block.size;
 

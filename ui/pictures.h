@@ -1,12 +1,12 @@
-// The pictures the executable carries: the background, decoded with GDI+,
-// and the slider strips with their masks, and the masked drawing they need.
+// The pictures of the window framework: a form's background, decoded with
+// GDI+, the slider strips with their masks, and the masked drawing they need.
 #pragma once
 
 #include <windows.h>
 
 #include <memory>
 
-#include "ui/gdi.h"
+#include "base/gdi_owners.h"
 
 // A colour strip and its 1-bit mask: white in the mask is transparent, and
 // the colour image is pure black there.
@@ -30,9 +30,9 @@ constexpr int kArrowImageWidth = 15;
 constexpr int kThumbImageWidth = 10;
 constexpr int kStripHeight = 13;
 
-// The background JPEG of the main window, carried by the executable, as a
-// GDI bitmap; null if it is missing or GDI+ cannot decode it.
-GdiBitmap loadBackgroundPicture();
+// A picture the executable carries as an RCDATA resource (a JPEG, say),
+// decoded as a GDI bitmap; null if it is missing or GDI+ cannot decode it.
+GdiBitmap loadPicture(int resourceId);
 
 // The slider strips, loaded at the first call and shared by every caller
 // that still holds them: all sliders look alike, so one set of bitmaps

@@ -1,12 +1,12 @@
 #include "ui/super_bar.h"
-#include "ui/window_class.h"
 
 #include <windowsx.h>
 
 #include <memory>
 
+#include "base/window_frame.h"
+#include "ui/buffered_paint.h"
 #include "ui/control_protocol.h"
-#include "ui/gdi.h"
 #include "ui/pictures.h"
 
 namespace {
@@ -43,10 +43,6 @@ struct SuperBar {
 
 int index(SliderPart part) {
     return static_cast<int>(part);
-}
-
-SuperBar* barOf(HWND window) {
-    return reinterpret_cast<SuperBar*>(GetWindowLongPtrW(window, GWLP_USERDATA));
 }
 
 PartLook lookOf(const PartState& state) {
@@ -271,8 +267,9 @@ LRESULT paintPart(HWND window) {
     return 0;
 }
 
-LRESULT CALLBACK partProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    SuperBar* bar = barOf(window);
+// A part's window carries its slider's record, which the slider owns.
+LRESULT handlePart(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    SuperBar* bar = windowRecord<SuperBar>(window);
     if (!bar) return DefWindowProcW(window, message, wParam, lParam);
     const SliderPart part = partOfWindow(*bar, window);
     switch (message) {
@@ -355,23 +352,7 @@ void focusNextSlider(HWND bar, bool backwards) {
     if (next) SetFocus(next);
 }
 
-LRESULT CALLBACK barProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    SuperBar* bar = barOf(window);
-    switch (message) {
-    case WM_NCCREATE: {
-        auto* created = reinterpret_cast<CREATESTRUCTW*>(lParam);
-        auto* record = static_cast<SuperBar*>(created->lpCreateParams);
-        record->window = window;
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(record));
-        break;
-    }
-    case WM_NCDESTROY:
-        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        delete bar;
-        return 0;
-    default:
-        break;
-    }
+LRESULT handleBar(HWND window, SuperBar* bar, UINT message, WPARAM wParam, LPARAM lParam) {
     if (!bar) return DefWindowProcW(window, message, wParam, lParam);
     switch (message) {
     case WM_ERASEBKGND:
@@ -452,8 +433,10 @@ LRESULT CALLBACK barProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
 
 bool registerClasses(HINSTANCE instance) {
     HCURSOR arrow = LoadCursorW(nullptr, IDC_ARROW);
-    const bool bar = registerWindowClass(instance, kBarClass, barProc, arrow);
-    const bool part = registerWindowClass(instance, kPartClass, partProc, arrow);
+    const bool bar =
+        registerWindowClass(instance, kBarClass, recordWindowProc<SuperBar, handleBar>, arrow);
+    const bool part =
+        registerWindowClass(instance, kPartClass, guardedWindowProc<handlePart>, arrow);
     return bar && part;
 }
 
@@ -501,6 +484,6 @@ HWND createSuperBar(HWND parent, const ControlRow& row) {
 PartLook superBarPartLook(HWND bar, SliderPart part) {
     wchar_t kind[32];
     if (!GetClassNameW(bar, kind, 32) || lstrcmpW(kind, kBarClass) != 0) return PartLook::Normal;
-    const SuperBar* record = barOf(bar);
+    const SuperBar* record = windowRecord<SuperBar>(bar);
     return record ? lookOf(record->parts[index(part)]) : PartLook::Normal;
 }

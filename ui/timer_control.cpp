@@ -1,8 +1,8 @@
 #include "ui/timer_control.h"
-#include "ui/window_class.h"
 
 #include <memory>
 
+#include "base/window_frame.h"
 #include "ui/control_protocol.h"
 
 namespace {
@@ -45,7 +45,7 @@ LRESULT handleTimer(HWND window, TimerControl* timer, UINT message, WPARAM wPara
 }
 
 bool registerClass(HINSTANCE instance) {
-    return registerWindowClass(instance, kClassName, controlWindowProc<TimerControl, handleTimer>,
+    return registerWindowClass(instance, kClassName, recordWindowProc<TimerControl, handleTimer>,
                                LoadCursorW(nullptr, IDC_ARROW));
 }
 

@@ -1,13 +1,13 @@
 #include "ui/trans_label.h"
-#include "ui/window_class.h"
 
 #include <windowsx.h>
 
 #include <memory>
 #include <string>
 
+#include "base/window_frame.h"
+#include "ui/buffered_paint.h"
 #include "ui/control_protocol.h"
-#include "ui/gdi.h"
 
 namespace {
 
@@ -29,6 +29,20 @@ GdiFont createFont(const FontSpec& font) {
 HFONT fontOf(const TransLabel& label) {
     return label.ownFont ? label.ownFont.get()
                          : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+}
+
+// The DrawText format for a look: DT_NOCLIP and the alignment flags.
+UINT labelTextFormat(const LabelLook& look) {
+    UINT format = DT_NOCLIP;
+    if (look.horizontal == HorizontalAlign::Centre) format |= DT_CENTER;
+    if (look.horizontal == HorizontalAlign::Right) format |= DT_RIGHT;
+    // DrawText centres vertically only a single line: a wrapped caption
+    // starts at the top whatever DT_VCENTER asks.
+    if (look.wordWrap) return format | DT_WORDBREAK | DT_VCENTER;
+    format |= DT_SINGLELINE;
+    if (look.vertical == VerticalAlign::Middle) format |= DT_VCENTER;
+    if (look.vertical == VerticalAlign::Bottom) format |= DT_BOTTOM;
+    return format;
 }
 
 // Draws the caption over what the DC already shows; nothing without one.
@@ -84,22 +98,11 @@ LRESULT handleLabel(HWND window, TransLabel* label, UINT message, WPARAM wParam,
 
 bool registerClass(HINSTANCE instance) {
     // No class cursor: the label sets its own.
-    return registerWindowClass(instance, kClassName, controlWindowProc<TransLabel, handleLabel>,
+    return registerWindowClass(instance, kClassName, recordWindowProc<TransLabel, handleLabel>,
                                nullptr);
 }
 
 }  // namespace
-
-UINT labelTextFormat(const LabelLook& look) {
-    UINT format = DT_NOCLIP;
-    if (look.horizontal == HorizontalAlign::Centre) format |= DT_CENTER;
-    if (look.horizontal == HorizontalAlign::Right) format |= DT_RIGHT;
-    if (look.wordWrap) return format | DT_WORDBREAK | DT_VCENTER;
-    format |= DT_SINGLELINE;
-    if (look.vertical == VerticalAlign::Middle) format |= DT_VCENTER;
-    if (look.vertical == VerticalAlign::Bottom) format |= DT_BOTTOM;
-    return format;
-}
 
 HWND createTransLabel(HWND parent, const ControlRow& row) {
     HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE));

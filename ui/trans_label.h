@@ -10,6 +10,3 @@
 
 // Created hidden; the caller shows it.
 HWND createTransLabel(HWND parent, const ControlRow& row);
-
-// The DrawText format for a look: DT_NOCLIP and the alignment flags.
-UINT labelTextFormat(const LabelLook& look);

@@ -33,7 +33,7 @@ DECLARATIONS = """\
 #include <objbase.h>
 #include <rpc.h>
 #include <shellapi.h>
-#include "app/gdiplus_api.h"
+#include "base/gdiplus_api.h"
 using namespace Gdiplus;
 using namespace Gdiplus::DllExports;
 """
@@ -54,16 +54,12 @@ def imports(exe: Path) -> dict:
 
 
 def product_compiler() -> str:
-    """The C++ compiler the shipped programs were built with, as their
-    build's toolchain file names it."""
-    cache = (PRODUCT / "CMakeCache.txt").read_text()
-    toolchain = re.search(r"^CMAKE_TOOLCHAIN_FILE:\w+=(.+)$", cache, re.M)
-    assert toolchain, "%s names no toolchain file" % (PRODUCT / "CMakeCache.txt")
-    path = Path(toolchain.group(1))
-    if not path.is_absolute():
-        path = ROOT / path
-    compiler = re.search(r"^set\(CMAKE_CXX_COMPILER (\S+)\)", path.read_text(), re.M)
-    assert compiler, "%s names no C++ compiler" % path
+    """The C++ compiler the shipped programs were built with, as their build
+    recorded it."""
+    found = sorted(PRODUCT.glob("CMakeFiles/*/CMakeCXXCompiler.cmake"))
+    assert found, "%s holds no record of its C++ compiler" % PRODUCT
+    compiler = re.search(r'^set\(CMAKE_CXX_COMPILER "([^"]+)"\)', found[-1].read_text(), re.M)
+    assert compiler, "%s names no C++ compiler" % found[-1]
     return compiler.group(1)
 
 

@@ -24,18 +24,6 @@ int32_t countEvent(const EventArgs&) {
 
 const Binding kBindings[] = {{ids::volumeBar[0], kEventPositionChanged, countEvent}};
 
-void sendMouse(DWORD flags, int x = 0, int y = 0) {
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dwFlags = flags;
-    if (flags & MOUSEEVENTF_MOVE) {
-        input.mi.dwFlags |= MOUSEEVENTF_ABSOLUTE;
-        input.mi.dx = x * 65536 / GetSystemMetrics(SM_CXSCREEN) + 1;
-        input.mi.dy = y * 65536 / GetSystemMetrics(SM_CYSCREEN) + 1;
-    }
-    SendInput(1, &input, sizeof(input));
-}
-
 }  // namespace
 
 int main() {
@@ -51,9 +39,9 @@ int main() {
     DWORD dragStart = 0;
     DWORD dragEnd = 0;
     std::thread hand([&] {
-        sendMouse(MOUSEEVENTF_MOVE, x, y);
+        test::sendMouse(MOUSEEVENTF_MOVE, POINT{x, y});
         Sleep(200);
-        sendMouse(MOUSEEVENTF_LEFTDOWN);
+        test::sendMouse(MOUSEEVENTF_LEFTDOWN);
         Sleep(300);
         dragStart = GetTickCount();
         // To and fro over the whole track: 110 px each way, one pixel a step.
@@ -62,12 +50,12 @@ int main() {
         while (GetTickCount() - dragStart < kDragMs) {
             offset += direction;
             if (offset <= -110 || offset >= 0) direction = -direction;
-            sendMouse(MOUSEEVENTF_MOVE, x + offset, y);
+            test::sendMouse(MOUSEEVENTF_MOVE, POINT{x + offset, y});
             ++moves;
             Sleep(1);
         }
         dragEnd = GetTickCount();
-        sendMouse(MOUSEEVENTF_LEFTUP);
+        test::sendMouse(MOUSEEVENTF_LEFTUP);
         done = true;
     });
     test::pumpUntil([&] { return done.load(); }, kDragMs + 20000);

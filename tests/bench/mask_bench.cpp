@@ -11,10 +11,10 @@
 #include <cstdlib>
 #include <vector>
 
+#include "base/gdi_owners.h"
 #include "overlay/blur.h"
 #include "overlay/mask.h"
 #include "test_support.h"
-#include "ui/gdi.h"
 
 namespace {
 

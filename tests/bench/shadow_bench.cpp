@@ -13,10 +13,10 @@
 #include <cstdlib>
 #include <vector>
 
+#include "base/gdi_owners.h"
 #include "shadow/shadow_drawing.h"
 #include "shadow/wnd_shadow.h"
 #include "test_support.h"
-#include "ui/gdi.h"
 
 namespace {
 

@@ -214,14 +214,40 @@ class ProgramTest(unittest.TestCase):
 
 # Property numbers and identifiers the program's controls answer to.
 PROPERTY_POSITION = 17
-MAIN_WINDOW_IDS = {
-    "brandLabel": 0x1601027B, "edgeHotSpot": 0x16010233, "leftFlowerHotSpot": 0x1601022B,
-    "meadowHotSpot": 0x16010223, "poppyHotSpot": 0x1601021B, "girlHotSpot": 0x16010213,
-    "boyHotSpot": 0x160101F1, "loopTimer": 0x16010176, "helpLabel": 0x16010170,
-    "minimizeLabel": 0x16010167, "closeLabel": 0x16010166,
-    "volumeBar1": 0x16010151, "volumeBar2": 0x16010159, "volumeBar3": 0x1601015A,
-    "volumeBar4": 0x1601015B, "volumeBar5": 0x1601015C, "volumeBar6": 0x1601015D,
-}
+# The main window's 29 controls in z-order from the top: name, identifier,
+# client rectangle (x, y, width, height) and whether it is shown.
+CONTROLS = [
+    ("brandLabel", 0x1601027B, (13, 8, 76, 24), True),
+    ("edgeHotSpot", 0x16010233, (0, 248, 24, 48), True),
+    ("leftFlowerHotSpot", 0x1601022B, (56, 280, 48, 64), True),
+    ("meadowHotSpot", 0x16010223, (496, 272, 192, 128), True),
+    ("poppyHotSpot", 0x1601021B, (152, 312, 48, 64), True),
+    ("girlHotSpot", 0x16010213, (427, 120, 48, 152), True),
+    ("boyHotSpot", 0x160101F1, (336, 96, 88, 168), True),
+    ("loopTimer", 0x16010176, (608, 384, 26, 26), False),
+    ("helpLabel", 0x16010170, (683, 3, 24, 32), True),
+    ("minimizeLabel", 0x16010167, (711, 2, 24, 32), True),
+    ("closeLabel", 0x16010166, (740, -1, 24, 32), True),
+    ("player6", 0x16010165, (672, 376, 26, 26), False),
+    ("volumeBar6", 0x1601015D, (113, 179, 160, 32), True),
+    ("channelLabel6", 0x1601015E, (45, 177, 64, 32), True),
+    ("volumeBar5", 0x1601015C, (113, 155, 160, 32), True),
+    ("volumeBar4", 0x1601015B, (113, 127, 160, 32), True),
+    ("volumeBar3", 0x1601015A, (113, 99, 160, 32), True),
+    ("volumeBar2", 0x16010159, (113, 71, 160, 32), True),
+    ("volumeBar1", 0x16010151, (113, 43, 160, 32), True),
+    ("channelLabel5", 0x16010150, (45, 152, 64, 32), True),
+    ("channelLabel4", 0x1601014F, (45, 124, 64, 32), True),
+    ("channelLabel3", 0x1601014E, (45, 96, 64, 32), True),
+    ("channelLabel2", 0x1601014D, (45, 68, 64, 32), True),
+    ("channelLabel1", 0x1601014C, (45, 40, 64, 32), True),
+    ("player5", 0x16010142, (640, 376, 26, 26), False),
+    ("player4", 0x1601013D, (672, 344, 26, 26), False),
+    ("player3", 0x16010136, (640, 344, 26, 26), False),
+    ("player2", 0x1601012B, (608, 344, 26, 26), False),
+    ("player1", 0x16010127, (576, 344, 26, 26), False),
+]
+MAIN_WINDOW_IDS = {name: ident for name, ident, _, _ in CONTROLS}
 
 
 # A client point of the finished window and its colour: the aurora in the

@@ -3,9 +3,13 @@
 // a snapshot that shows the controls.
 #include <gtest/gtest.h>
 
+#include <new>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "overlay/mask.h"
+#include "shadow/wnd_shadow.h"
 #include "test_support.h"
 #include "ui/control_table.h"
 #include "ui/main_window.h"
@@ -87,12 +91,6 @@ TEST(FormGeometry, CentresOnTheScreenAndGoesNegativeOnASmallOne) {
     EXPECT_EQ(centredOrigin(1280, 800, 770, 445).y, 177);
     EXPECT_EQ(centredOrigin(640, 400, 770, 445).x, -65);
     EXPECT_EQ(centredOrigin(640, 400, 770, 445).y, -22);  // -22.5 toward zero
-}
-
-TEST(FormGeometry, BorderlessStyleKeepsOnlyTheMinimiseBoxOfTheFrameBits) {
-    EXPECT_EQ(borderlessStyle(WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN),
-              WS_OVERLAPPED | WS_MINIMIZEBOX | WS_CLIPCHILDREN);
-    EXPECT_EQ(borderlessStyle(WS_POPUP), WS_POPUP | WS_MINIMIZEBOX);
 }
 
 TEST_F(FormTest, WindowIsABorderlessCentredPopupWithItsTextAndTaskbarButton) {
@@ -253,6 +251,46 @@ TEST_F(FormTest, KeysAndContextMenusNoControlUsesAreTheWindows) {
     SendMessageW(bar, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(bar), MAKELPARAM(10, 20));
     SendMessageW(label, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(label), MAKELPARAM(30, 40));
     EXPECT_EQ(gEvents, (std::vector<std::string>{"key 32", "key 32", "menu at 30,40"}));
+}
+
+int32_t throwLogicError(const EventArgs&) {
+    throw std::logic_error("a handler's fault");
+}
+int32_t throwBadAlloc(const EventArgs&) {
+    throw std::bad_alloc();
+}
+
+// A handler that throws (an .at() out of range, an allocation that fails)
+// costs only its own message: the exception never reaches the system's
+// frames, where it would end the process.
+TEST(FormGuard, AThrowingHandlerLeavesTheProcessAndTheWindowWorking) {
+    gEvents.clear();
+    const Binding bindings[] = {
+        {ids::mainWindowUnit, kEventKeyDown, throwLogicError},
+        {ids::volumeBar[0], kEventPositionChanged, throwBadAlloc},
+        {ids::girlHotSpot, kEventLeftButtonDown, onPress},
+    };
+    test::TestForm form(BindingTable{bindings, std::size(bindings)});
+    HWND window = form.window();
+    ASSERT_NE(window, nullptr);
+
+    // A slider's write raises its event inside the write: the slider goes on.
+    EXPECT_TRUE(setProperty(ids::mainWindow, ids::volumeBar[0], kPropertyPosition, 40));
+    EXPECT_EQ(getProperty(ids::mainWindow, ids::volumeBar[0], kPropertyPosition), 40);
+
+    // Through the shadow's and the mask's subclass procedures on the way.
+    ASSERT_TRUE(SetWndShadow(window));
+    ASSERT_NE(ShowMask(window), nullptr);
+    SendMessageW(window, WM_KEYDOWN, 'K', 1);
+    SendMessageW(form.control(ids::girlHotSpot), WM_LBUTTONDOWN, 0, MAKELPARAM(3, 4));
+    RemoveMask();
+    EXPECT_EQ(gEvents, std::vector<std::string>{"press"});
+    SetWindowPos(window, nullptr, 40, 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT shadow{};
+    GetWindowRect(static_cast<HWND>(GetPropA(window, "Halyx.WndShadow")), &shadow);
+    EXPECT_EQ(shadow.left, 35);
+    EXPECT_EQ(shadow.top, 25);
+    EXPECT_TRUE(IsWindow(window));
 }
 
 TEST_F(FormTest, WindowStatePropertyMinimisesAndReportsIt) {

@@ -13,12 +13,12 @@
 
 #include "app/program_state.h"
 #include "app/startup.h"
+#include "base/gdi_owners.h"
 #include "overlay/blur.h"
 #include "overlay/mask.h"
 #include "test_support.h"
 #include "ui/control_protocol.h"
 #include "ui/control_table.h"
-#include "ui/gdi.h"
 
 namespace {
 
@@ -316,55 +316,52 @@ TEST_F(MaskTest, ABlurredMaskAskedForOverAControlCoversTheWholeTopLevelWindow) {
     EXPECT_EQ(GetPropA(top.window, "HalyxMask_hWnd"), mask);
 }
 
+// The picture covers the whole mask, so nothing beneath it is erased: the
+// class's black would show before it on a slow machine.
+TEST_F(MaskTest, AMaskWithItsPictureErasesNothing) {
+    PlainWindow covered(RECT{100, 100, 300, 200}, RGB(255, 255, 255));
+    HWND mask = ShowMask(covered.window);
+    ASSERT_NE(mask, nullptr);
+    MemoryDc memory(nullptr);
+    void* bits = nullptr;
+    GdiBitmap target(createPictureBitmap(4, 4, &bits));
+    SelectedObject selected(memory.get(), target.get());
+    std::fill_n(static_cast<uint32_t*>(bits), 16, 0x00123456u);
+    EXPECT_EQ(SendMessageW(mask, WM_ERASEBKGND, reinterpret_cast<WPARAM>(memory.get()), 0), 1);
+    GdiFlush();
+    EXPECT_EQ(static_cast<uint32_t*>(bits)[5], 0x00123456u);
+}
+
 TEST(Blur, APictureGoesThroughAQuarterAndOneTooLowForThatIsLeftSharp) {
     EXPECT_EQ(blurShrunkSize(1000, 300, 0).cx, 250);
     EXPECT_EQ(blurShrunkSize(1000, 300, 0).cy, 75);
     EXPECT_EQ(blurShrunkSize(1000, 300, 3).cx, 166);  // factor 6
     EXPECT_EQ(blurShrunkSize(1000, 3, 0).cy, 0);
-    EXPECT_EQ(BlurBitmap(nullptr), nullptr);
 
     // White left half, black right half: the edge goes soft, the far sides
-    // keep their colours, and the picture given is not changed.
-    startGdiplusOnce();
-    const auto halves = [](int width, int height) {
-        void* bits = nullptr;
-        HBITMAP bitmap = createPictureBitmap(width, height, &bits);
-        auto* pixels = static_cast<uint32_t*>(bits);
-        for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x) pixels[y * width + x] = x < width / 2 ? 0xFFFFFF : 0;
-        return GdiBitmap(bitmap);
+    // keep their colours.
+    const auto halves = [](std::vector<uint32_t>& pixels, int width) {
+        for (size_t i = 0; i < pixels.size(); ++i)
+            pixels[i] = static_cast<int>(i % width) < width / 2 ? 0xFFFFFF : 0;
     };
-    GdiBitmap sharp = halves(1000, 300);
-    GdiBitmap blurred(BlurBitmap(sharp.get()));
-    ASSERT_TRUE(blurred);
-    BITMAP info{};
-    GetObjectW(blurred.get(), sizeof(info), &info);
-    EXPECT_EQ(info.bmWidth, 1000);
-    EXPECT_EQ(info.bmHeight, 300);
-    MemoryDc memory(nullptr);
-    Picture soft;
-    Picture given;
-    {
-        SelectedObject selected(memory.get(), blurred.get());
-        soft = copyOf(memory.get(), 0, 0, 1000, 300);
-    }
-    {
-        SelectedObject selected(memory.get(), sharp.get());
-        given = copyOf(memory.get(), 0, 0, 1000, 300);
-    }
-    EXPECT_EQ(grey(soft.at(100, 150)), 255);
-    EXPECT_EQ(grey(soft.at(900, 150)), 0);
+    std::vector<uint32_t> soft(1000 * 300);
+    halves(soft, 1000);
+    ASSERT_TRUE(blurPixels(soft.data(), 1000, 300, 1000 * 4));
+    const auto greyAt = [&](int x, int y) { return soft[y * 1000 + x] & 0xFF; };
+    EXPECT_EQ(greyAt(100, 150), 255u);
+    EXPECT_EQ(greyAt(900, 150), 0u);
     int between = 0;
     for (int x = 490; x < 510; ++x)
-        if (grey(soft.at(x, 150)) > 10 && grey(soft.at(x, 150)) < 245) ++between;
+        if (greyAt(x, 150) > 10 && greyAt(x, 150) < 245) ++between;
     EXPECT_GE(between, 3);
-    EXPECT_EQ(grey(given.at(499, 150)), 255);
-    EXPECT_EQ(grey(given.at(500, 150)), 0);
 
-    GdiBitmap low = halves(1000, 3);
-    EXPECT_EQ(BlurBitmap(low.get()), nullptr);
-    // The GDI fallback cannot shrink 3 pixels to a sixth either: a mask over
-    // a window that low shows it sharp, only darkened.
+    std::vector<uint32_t> low(1000 * 3);
+    halves(low, 1000);
+    const std::vector<uint32_t> given = low;
+    EXPECT_FALSE(blurPixels(low.data(), 1000, 3, 1000 * 4));
+    EXPECT_EQ(low, given);
+    // A mask over a window that low shows it sharp, only darkened.
+    startGdiplusOnce();
     PlainWindow lowWindow(RECT{100, 100, 300, 103}, RGB(255, 255, 255), nullptr, RGB(0, 0, 0));
     HWND mask = ShowMask(lowWindow.window);
     ASSERT_NE(mask, nullptr);
@@ -372,10 +369,6 @@ TEST(Blur, APictureGoesThroughAQuarterAndOneTooLowForThatIsLeftSharp) {
     EXPECT_NEAR(grey(masked.at(99, 1)), 205, 1);
     EXPECT_EQ(grey(masked.at(100, 1)), 0);
     RemoveMask();
-    // Where the fallback can shrink, it works; below 6 pixels it leaves be.
-    EXPECT_FALSE(halftoneBlur(memory.get(), 5, 100));
-    SelectedObject selected(memory.get(), sharp.get());
-    EXPECT_TRUE(halftoneBlur(memory.get(), 1000, 300));
 }
 
 // Known pictures of 16 x 16 through the 4 x 4 blocks: each small pixel is

@@ -64,13 +64,6 @@ TEST(TextToInteger, TurnsFullWidthGbkFormsIntoAscii) {
     EXPECT_EQ(textToInteger(std::string_view("9\xA3")), 9);
 }
 
-TEST(TextToInteger, ConvertsWideTextThroughItsGbkForm) {
-    EXPECT_EQ(textToInteger(std::wstring_view(L"\uFF15\uFF10")), 50);
-    EXPECT_EQ(textToInteger(std::wstring_view(L"\u3000-\uFF17")), -7);
-    EXPECT_EQ(textToInteger(std::wstring_view(L"  57  ")), 57);
-    EXPECT_EQ(textToInteger(std::wstring_view(L"")), 0);
-}
-
 class SettingsFile : public ::testing::Test {
 protected:
     // A folder name that no ANSI code page can spell.

@@ -8,9 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "app/embedded_data.h"
 #include "app/program_state.h"
 #include "app/startup.h"
+#include "base/embedded_data.h"
+#include "base/gdi_owners.h"
+#include "base/window_frame.h"
 #include "shadow/shadow_drawing.h"
 #include "shadow/shadow_geometry.h"
 #include "shadow/shadow_picture.h"
@@ -18,8 +20,6 @@
 #include "shadow/wnd_shadow.h"
 #include "test_support.h"
 #include "ui/control_table.h"
-#include "ui/gdi.h"
-#include "ui/window_class.h"
 
 namespace {
 

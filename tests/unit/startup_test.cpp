@@ -5,6 +5,7 @@
 
 #include "app/program_state.h"
 #include "app/startup.h"
+#include "base/at_exit.h"
 #include "test_support.h"
 
 namespace {

@@ -213,18 +213,6 @@ TEST_F(SuperBarTest, PointerOverAPartMakesItHotUntilItLeaves) {
 }
 
 // Real input, from another thread, while this one runs the move loop.
-void sendMouse(DWORD flags, int x = 0, int y = 0) {
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dwFlags = flags;
-    if (flags & MOUSEEVENTF_MOVE) {
-        input.mi.dwFlags |= MOUSEEVENTF_ABSOLUTE;
-        input.mi.dx = x * 65536 / GetSystemMetrics(SM_CXSCREEN);
-        input.mi.dy = y * 65536 / GetSystemMetrics(SM_CYSCREEN);
-    }
-    SendInput(1, &input, sizeof(input));
-}
-
 TEST_F(SuperBarTest, DraggedThumbSetsThePositionOnEveryMoveAndStaysOnItsAxis) {
     write(50);
     gChanges.clear();
@@ -235,18 +223,18 @@ TEST_F(SuperBarTest, DraggedThumbSetsThePositionOnEveryMoveAndStaysOnItsAxis) {
     const int y = rect.top + 16;
     std::atomic<bool> done{false};
     std::thread hand([&] {
-        sendMouse(MOUSEEVENTF_MOVE, startX, y);
+        test::sendMouse(MOUSEEVENTF_MOVE, POINT{startX, y});
         Sleep(100);
-        sendMouse(MOUSEEVENTF_LEFTDOWN);
+        test::sendMouse(MOUSEEVENTF_LEFTDOWN);
         Sleep(300);
         // Right by 22 px in steps of 2, wandering off the axis on the way.
         for (int step = 1; step <= 11; ++step) {
-            sendMouse(MOUSEEVENTF_MOVE, startX + 2 * step, y + 3 * step);
+            test::sendMouse(MOUSEEVENTF_MOVE, POINT{startX + 2 * step, y + 3 * step});
             Sleep(40);
         }
-        sendMouse(MOUSEEVENTF_MOVE, startX + 200, y);  // far past the right arrow
+        test::sendMouse(MOUSEEVENTF_MOVE, POINT{startX + 200, y});  // far past the right arrow
         Sleep(100);
-        sendMouse(MOUSEEVENTF_LEFTUP);
+        test::sendMouse(MOUSEEVENTF_LEFTUP);
         done = true;
     });
     test::pumpUntil([&] { return done.load(); }, 20000);
@@ -263,7 +251,7 @@ TEST_F(SuperBarTest, DraggedThumbSetsThePositionOnEveryMoveAndStaysOnItsAxis) {
     const std::vector<int32_t> seen = seenPositions();
     for (size_t i = 1; i < seen.size(); ++i) EXPECT_GT(seen[i], seen[i - 1]);
     EXPECT_EQ(seen.back(), 100);
-    EXPECT_EQ(superBarPartLook(bar, SliderPart::Thumb) == PartLook::Pressed, false);
+    EXPECT_NE(superBarPartLook(bar, SliderPart::Thumb), PartLook::Pressed);
 }
 
 TEST_F(SuperBarTest, PressOnTheThumbWithoutMovingKeepsThePosition) {
@@ -274,11 +262,11 @@ TEST_F(SuperBarTest, PressOnTheThumbWithoutMovingKeepsThePosition) {
     GetWindowRect(thumb, &rect);
     std::atomic<bool> done{false};
     std::thread hand([&] {
-        sendMouse(MOUSEEVENTF_MOVE, rect.left + 10, rect.top + 16);
+        test::sendMouse(MOUSEEVENTF_MOVE, POINT{rect.left + 10, rect.top + 16});
         Sleep(100);
-        sendMouse(MOUSEEVENTF_LEFTDOWN);
+        test::sendMouse(MOUSEEVENTF_LEFTDOWN);
         Sleep(300);
-        sendMouse(MOUSEEVENTF_LEFTUP);
+        test::sendMouse(MOUSEEVENTF_LEFTUP);
         done = true;
     });
     test::pumpUntil([&] { return done.load(); }, 20000);

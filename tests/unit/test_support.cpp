@@ -187,16 +187,32 @@ void MessageBoxWatcher::watch() {
     }
 }
 
+namespace {
+
+INPUT mouseInput(DWORD flags, POINT at) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flags;
+    if (flags & MOUSEEVENTF_MOVE) {
+        // Absolute moves are in 1/65536 of the screen; the extra unit keeps
+        // the rounding from landing one pixel short.
+        input.mi.dwFlags |= MOUSEEVENTF_ABSOLUTE;
+        input.mi.dx = at.x * 65536 / GetSystemMetrics(SM_CXSCREEN) + 1;
+        input.mi.dy = at.y * 65536 / GetSystemMetrics(SM_CYSCREEN) + 1;
+    }
+    return input;
+}
+
+}  // namespace
+
+void sendMouse(DWORD flags, POINT at) {
+    INPUT input = mouseInput(flags, at);
+    SendInput(1, &input, sizeof(input));
+}
+
 void clickAt(POINT at) {
-    INPUT inputs[3]{};
-    inputs[0].type = INPUT_MOUSE;
-    inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    inputs[0].mi.dx = at.x * 65536 / GetSystemMetrics(SM_CXSCREEN) + 1;
-    inputs[0].mi.dy = at.y * 65536 / GetSystemMetrics(SM_CYSCREEN) + 1;
-    inputs[1].type = INPUT_MOUSE;
-    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    inputs[2].type = INPUT_MOUSE;
-    inputs[2].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    INPUT inputs[3] = {mouseInput(MOUSEEVENTF_MOVE, at), mouseInput(MOUSEEVENTF_LEFTDOWN, {}),
+                       mouseInput(MOUSEEVENTF_LEFTUP, {})};
     SendInput(3, inputs, sizeof(INPUT));
 }
 

@@ -48,7 +48,12 @@ bool pumpUntil(const std::function<bool()>& condition, DWORD timeoutMs);
 // Dispatches this thread's messages for the given time.
 void pumpFor(DWORD ms);
 
-// A real left click at a screen point, through the system's input queue.
+// One mouse input through the system's input queue: a move to a screen
+// point (MOUSEEVENTF_MOVE), or a button's press or release.
+void sendMouse(DWORD flags, POINT at = {});
+
+// A real left click at a screen point: the move, the press and the release
+// at once.
 void clickAt(POINT at);
 
 // The performance counter in milliseconds, and the median of measurements,

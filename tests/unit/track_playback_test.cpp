@@ -5,8 +5,8 @@
 #include <windows.h>
 #include <mmsystem.h>
 
-#include "app/embedded_data.h"
 #include "app/program_state.h"
+#include "base/embedded_data.h"
 #include "mixer/track_files.h"
 #include "mixer/track_table.h"
 #include "test_support.h"
@@ -32,17 +32,17 @@ TEST(EmbeddedTracks, EachPlaysFromItsTemporaryFileToTheEnd) {
     test::ScratchFolder folder(L"playback");
     SetEnvironmentVariableW(L"TMP", folder.path().c_str());
     prepareTrackPaths();
-    for (const Track& track : kTracks) {
-        SCOPED_TRACE(track.channel);
-        const EmbeddedBlock block = lockEmbeddedBlock(track.resourceId);
+    for (int channel = 1; channel <= kChannelCount; ++channel) {
+        SCOPED_TRACE(channel);
+        const EmbeddedBlock block = lockEmbeddedBlock(trackOf(channel).resourceId);
         ASSERT_TRUE(block);
-        ASSERT_TRUE(writeTrackFile(track.channel));
-        const std::wstring& path = programState().trackPaths[track.channel - 1];
+        ASSERT_TRUE(writeTrackFile(channel));
+        const std::wstring& path = programState().trackPaths[channel - 1];
         const std::string bytes = test::readBytes(path);
         ASSERT_EQ(bytes.size(), block.size);
         EXPECT_EQ(bytes.compare(0, 4, "ID3\x03"), 0);
 
-        const std::wstring alias = L"track" + std::to_wstring(track.channel);
+        const std::wstring alias = L"track" + std::to_wstring(channel);
         MCI_OPEN_PARMSW open{};
         open.lpstrDeviceType = L"MPEGvideo";
         open.lpstrElementName = path.c_str();
@@ -60,7 +60,7 @@ TEST(EmbeddedTracks, EachPlaysFromItsTemporaryFileToTheEnd) {
         EXPECT_TRUE(waitForMode(alias, L"playing", 10000));
         EXPECT_TRUE(waitForMode(alias, L"stopped", 20000));
         mci(L"close " + alias);
-        EXPECT_TRUE(deleteTrackFile(track.channel));
+        EXPECT_TRUE(deleteTrackFile(channel));
     }
 }
 

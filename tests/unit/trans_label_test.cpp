@@ -44,19 +44,4 @@ TEST(TransLabel, FontsCarryTheTablesFieldsAndChannelNamesUseTheDefaultGuiFont) {
                   GetStockObject(DEFAULT_GUI_FONT));
 }
 
-TEST(TransLabel, TextFormatNeverClipsAndFollowsTheAlignment) {
-    auto format = [](HorizontalAlign h, VerticalAlign v, bool wrap) {
-        return labelTextFormat(LabelLook{0, nullptr, h, v, wrap});
-    };
-    using H = HorizontalAlign;
-    using V = VerticalAlign;
-    EXPECT_EQ(format(H::Left, V::Middle, false), UINT(DT_NOCLIP | DT_SINGLELINE | DT_VCENTER));
-    EXPECT_EQ(format(H::Centre, V::Middle, false),
-              UINT(DT_NOCLIP | DT_CENTER | DT_SINGLELINE | DT_VCENTER));
-    EXPECT_EQ(format(H::Right, V::Top, false), UINT(DT_NOCLIP | DT_RIGHT | DT_SINGLELINE));
-    EXPECT_EQ(format(H::Left, V::Bottom, false), UINT(DT_NOCLIP | DT_SINGLELINE | DT_BOTTOM));
-    // With word wrap the vertical alignment is always the middle.
-    EXPECT_EQ(format(H::Left, V::Top, true), UINT(DT_NOCLIP | DT_WORDBREAK | DT_VCENTER));
-}
-
 }  // namespace

@@ -1,4 +1,4 @@
-#include "app/embedded_data.h"
+#include "base/embedded_data.h"
 
 EmbeddedBlock lockEmbeddedBlock(int resourceId) {
     HMODULE module = GetModuleHandleW(nullptr);

@@ -1,4 +1,4 @@
-#include "ui/window_class.h"
+#include "base/window_frame.h"
 
 bool registerWindowClass(HINSTANCE instance, const wchar_t* name, WNDPROC procedure,
                          HCURSOR cursor) {

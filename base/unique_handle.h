@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "app/unique_owner.h"
+#include "base/unique_owner.h"
 
 struct CloseKernelHandle {
     bool operator()(HANDLE handle) const { return CloseHandle(handle) != FALSE; }

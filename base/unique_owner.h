@@ -8,21 +8,6 @@
 #include <type_traits>
 #include <utility>
 
-#ifdef HEYU_COUNT_OWNERS
-#include <atomic>
-
-// A test build (HEYU_COUNT_OWNERS defined for every object file of the
-// executable, never for the product) keeps count of the handles all owners
-// hold, and of the releases the system refused, so that a leak test can
-// tell whether repeated work leaves owners behind. The layout and the
-// inline code of the owners differ with the macro: a build must not mix
-// object files compiled with and without it.
-namespace owner_count {
-inline std::atomic<long> held{0};
-inline std::atomic<long> refused{0};
-}  // namespace owner_count
-#endif
-
 namespace owner_detail {
 
 // A release may name a second "no handle" value besides the null one (a
@@ -47,9 +32,7 @@ public:
     // Takes a handle as its creation function returned it; a release that
     // needs to know more (the window a DC belongs to) is passed along.
     explicit UniqueOwner(Handle handle, Release release = Release()) noexcept
-        : handle_(adopted(handle)), release_(std::move(release)) {
-        if (handle_ != Handle{}) count(+1);
-    }
+        : handle_(adopted(handle)), release_(std::move(release)) {}
     ~UniqueOwner() { reset(); }
 
     UniqueOwner(UniqueOwner&& other) noexcept
@@ -71,8 +54,7 @@ public:
     // Releases the handle held (if any) and takes the given one.
     void reset(Handle handle = Handle{}) noexcept {
         const Handle old = std::exchange(handle_, adopted(handle));
-        if (handle_ != Handle{}) count(+1);
-        if (old != Handle{}) giveBack(old);
+        if (old != Handle{}) release_(old);
     }
 
     // Releases now and reports whether the system accepted it; an empty
@@ -80,59 +62,20 @@ public:
     bool close() noexcept {
         const Handle old = std::exchange(handle_, Handle{});
         if (old == Handle{}) return true;
-        return giveBack(old);
+        return static_cast<bool>(release_(old));
     }
 
     // Gives the handle up without releasing it.
-    [[nodiscard]] Handle release() noexcept {
-        if (handle_ != Handle{}) count(-1);
-        return std::exchange(handle_, Handle{});
-    }
+    [[nodiscard]] Handle release() noexcept { return std::exchange(handle_, Handle{}); }
 
     // The slot for a creation function that returns its handle through a
     // pointer (the GDI+ and COM style); whatever was held is released first.
-#ifdef HEYU_COUNT_OWNERS
-    // Counted when the creation call's full expression ends.
-    class Slot {
-    public:
-        explicit Slot(UniqueOwner& owner) noexcept : owner_(owner) {}
-        ~Slot() {
-            if (owner_.handle_ != Handle{}) count(+1);
-        }
-        Slot(const Slot&) = delete;
-        Slot& operator=(const Slot&) = delete;
-        operator Handle*() const noexcept { return &owner_.handle_; }
-
-    private:
-        UniqueOwner& owner_;
-    };
-    Slot put() noexcept {
-        reset();
-        return Slot(*this);
-    }
-#else
     Handle* put() noexcept {
         reset();
         return &handle_;
     }
-#endif
 
 private:
-    static void count([[maybe_unused]] long change) noexcept {
-#ifdef HEYU_COUNT_OWNERS
-        owner_count::held += change;
-#endif
-    }
-
-    bool giveBack(Handle old) noexcept {
-        count(-1);
-        const bool taken = static_cast<bool>(release_(old));
-#ifdef HEYU_COUNT_OWNERS
-        if (!taken) ++owner_count::refused;
-#endif
-        return taken;
-    }
-
     static Handle adopted(Handle handle) noexcept {
         if constexpr (owner_detail::HasEmptyTest<Release, Handle>::value) {
             if (Release::isEmpty(handle)) return Handle{};

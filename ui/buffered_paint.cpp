@@ -1,4 +1,4 @@
-#include "ui/gdi.h"
+#include "ui/buffered_paint.h"
 
 BufferedPaint::BufferedPaint(HDC target, int width, int height)
     : target_(target),

@@ -1,12 +1,13 @@
-// Move-only owners for the GDI handles the controls create, so every handle
-// has exactly one owner and is freed once, in reverse order of creation.
+// Move-only owners of GDI handles: objects, selections, device contexts and
+// one WM_PAINT's BeginPaint/EndPaint, so every handle has exactly one owner
+// and is given back once, in reverse order of creation.
 #pragma once
 
 #include <windows.h>
 
 #include <utility>
 
-#include "app/unique_owner.h"
+#include "base/unique_owner.h"
 
 // Owns a pen, brush, font, bitmap or region and deletes it.
 struct DeleteGdiObject {
@@ -75,25 +76,4 @@ private:
     HWND window_;
     PAINTSTRUCT paint_{};
     HDC dc_;
-};
-
-// An off-screen picture of a window's client area: everything is drawn into
-// it and then copied to the screen in one blit, so a repaint never shows a
-// half-drawn state.
-class BufferedPaint {
-public:
-    BufferedPaint(HDC target, int width, int height);
-    ~BufferedPaint();
-    BufferedPaint(const BufferedPaint&) = delete;
-    BufferedPaint& operator=(const BufferedPaint&) = delete;
-
-    HDC dc() const { return memory_.get(); }
-
-private:
-    HDC target_;
-    int width_;
-    int height_;
-    MemoryDc memory_;
-    GdiBitmap bitmap_;
-    SelectedObject selected_;
 };
