@@ -136,6 +136,58 @@ void focusFirstTabStop(HWND window) {
     if (first) SetFocus(first);
 }
 
+// Waits, with the mouse captured, until the pointer leaves the platform's
+// drag rectangle around the press (screen coordinates) with the left button
+// held: true then, false when the button is let go first. The move loop must
+// start only then: a touchpad's tap delivers the press and the release at
+// once, and a move started for it would begin after the button is up, under
+// a window manager leaving the window to follow the pointer until the next
+// click. The platform's DragDetect does this too, but Wine compares the
+// pointer's client coordinates with a rectangle around the screen point;
+// the message's own screen position is right on both.
+bool pressBecomesDrag(HWND window, POINT press) {
+    const int halfWidth = GetSystemMetrics(SM_CXDRAG) / 2;
+    const int halfHeight = GetSystemMetrics(SM_CYDRAG) / 2;
+    const RECT still{press.x - halfWidth, press.y - halfHeight, press.x + halfWidth + 1,
+                     press.y + halfHeight + 1};
+    SetCapture(window);
+    for (;;) {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE)) {
+            if (message.message == WM_LBUTTONUP) {
+                ReleaseCapture();
+                return false;
+            }
+            if (message.message == WM_MOUSEMOVE && !PtInRect(&still, message.pt)) {
+                ReleaseCapture();
+                return true;
+            }
+        }
+        // Capture taken away, or the button let go where no release reaches
+        // this window: no drag.
+        if (GetCapture() != window || GetKeyState(VK_LBUTTON) >= 0) {
+            if (GetCapture() == window) ReleaseCapture();
+            return false;
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_MOUSE);
+    }
+}
+
+// Hands a drag that began at the press point (screen) to the platform's move
+// loop. The loop moves the window by the way the pointer goes from where it
+// starts, which is where the pointer is now, past the drag rectangle (a
+// window manager takes that point whatever the message says): so the window
+// first takes up the way already come, and follows the pointer exactly as
+// from the press.
+void startMove(HWND window, POINT press) {
+    POINT now;
+    RECT rect;
+    if (!GetCursorPos(&now) || !GetWindowRect(window, &rect)) return;
+    SetWindowPos(window, nullptr, rect.left + now.x - press.x, rect.top + now.y - press.y, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    PostMessageW(window, WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(now.x, now.y));
+}
+
 LRESULT handleForm(HWND window, Form* form, UINT message, WPARAM wParam, LPARAM lParam) {
     if (!form) return DefWindowProcW(window, message, wParam, lParam);
     switch (message) {
@@ -168,11 +220,12 @@ LRESULT handleForm(HWND window, Form* form, UINT message, WPARAM wParam, LPARAM 
     case WM_GETFONT:
         return reinterpret_cast<LRESULT>(form->font);
     case WM_LBUTTONDOWN: {
-        // Only presses on the bare picture arrive here; they move the window
-        // as a press on a caption would.
+        // Only presses on the bare picture arrive here; one that becomes a
+        // drag moves the window as a press on a caption would. A tap is a
+        // click on nothing.
         POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
         ClientToScreen(window, &point);
-        PostMessageW(window, WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(point.x, point.y));
+        if (pressBecomesDrag(window, point)) startMove(window, point);
         return 0;
     }
     case WM_KEYDOWN:

@@ -38,7 +38,10 @@ struct SuperBar {
     HWND heldArrow = nullptr;  // an arrow button with the mouse captured
     bool trackPressed = false;
     bool dragging = false;
+    bool outlineDrag = false;  // the move loop draws an outline, see thumbMoving
     int dragStartX = 0;
+    int32_t dragStartPosition = 0;
+    int dragStartPointerX = 0;  // screen x of the press on the thumb
 };
 
 int index(SliderPart part) {
@@ -201,10 +204,15 @@ void thumbPressed(SuperBar& bar, LPARAM lParam) {
     SetFocus(bar.window);
     bar.dragging = true;
     bar.dragStartX = bar.thumbX;
+    bar.dragStartPosition = bar.position;
+    BOOL fullWindows = TRUE;
+    SystemParametersInfoW(SPI_GETDRAGFULLWINDOWS, 0, &fullWindows, 0);
+    bar.outlineDrag = !fullWindows;
     setLook(bar, SliderPart::Thumb, &PartState::pressed, true);
     // The platform's own move loop drags the thumb, as if it had a caption.
     POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
     ClientToScreen(bar.thumb, &point);
+    bar.dragStartPointerX = point.x;
     ReleaseCapture();
     PostMessageW(bar.thumb, WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(point.x, point.y));
 }
@@ -215,6 +223,25 @@ void thumbMoved(SuperBar& bar, int x) {
     placeFill(bar);
     redraw(bar);
     if (bar.dragging) setPosition(bar, positionFromThumbLeft(x, bar.range, bar.metrics));
+}
+
+// The move loop's rectangle for the thumb (screen coordinates), before it
+// moves the window or draws its outline there: kept on the axis, between the
+// arrows, where the pointer has taken the thumb since the press. With
+// "show window contents while dragging" off (Wine's default, Remote Desktop)
+// the loop only draws an outline and moves the window at the release, so the
+// position follows the outline here; with it on, WM_MOVE does that.
+void thumbMoving(SuperBar& bar, RECT& outline) {
+    if (!bar.dragging) return;
+    const int pointerX = GET_X_LPARAM(GetMessagePos());
+    const int x = clampThumbLeft(bar.dragStartX + pointerX - bar.dragStartPointerX, bar.metrics);
+    POINT origin{x, 0};
+    ClientToScreen(bar.window, &origin);
+    OffsetRect(&outline, origin.x - outline.left, origin.y - outline.top);
+    if (!bar.outlineDrag) return;
+    // Back where it started, the thumb means the position it had.
+    setPosition(bar, x == bar.dragStartX ? bar.dragStartPosition
+                                         : positionFromThumbLeft(x, bar.range, bar.metrics));
 }
 
 void dragEnded(SuperBar& bar) {
@@ -315,6 +342,9 @@ LRESULT handlePart(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         }
         return 0;
     }
+    case WM_MOVING:
+        if (window == bar->thumb) thumbMoving(*bar, *reinterpret_cast<RECT*>(lParam));
+        return TRUE;
     case WM_MOVE:
         if (window == bar->thumb) thumbMoved(*bar, GET_X_LPARAM(lParam));
         return 0;

@@ -307,6 +307,14 @@ def xdotool(*args):
                    stderr=subprocess.DEVNULL)
 
 
+def set_desktop_value(name, value):
+    """Sets a value of HKCU\\Control Panel\\Desktop in the lab's prefix; the
+    programs started after it read it."""
+    subprocess.run(["wine", "reg", "add", r"HKCU\Control Panel\Desktop", "/v", name, "/d", value,
+                    "/f"], env=lab_env(), check=True, stdin=subprocess.DEVNULL,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+
 def client_to_screen(window: dict, x, y):
     """Screen point of a client point; the main window has no frame."""
     return window["rect"][0] + x, window["rect"][1] + y

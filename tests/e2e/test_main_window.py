@@ -95,6 +95,27 @@ class Moving(harness.ProgramTest):
                            10, "the key posted after the drag")
         self.assertEqual(harness.wait_window()["rect"], moved["rect"])
 
+    def test_a_tap_is_a_click_on_the_picture_and_on_a_thumb(self):
+        # A touchpad's tap: press and release at once. Neither on the bare
+        # picture nor on a thumb may it leave a move behind that the pointer
+        # then drags, and the next click must reach "-".
+        self.start()
+        window = harness.wait_window()
+        bar = harness.control(window, "volumeBar3")
+        for x, y in ((400, 40), (bar["inparent"][0] + 135, bar["inparent"][1] + 16)):
+            harness.click_client(window, x, y)
+            sx, sy = harness.client_to_screen(window, x, y)
+            harness.xdotool("mousemove", "--sync", sx + 100, sy + 50)
+            harness.xdotool("mousemove", "--sync", sx + 130, sy + 60)
+        harness.click_client(window, 723, 18)
+        harness.wait_until(lambda: [w for w in harness.windows(harness.MAIN_TITLE)
+                                    if w["iconic"]], 10, "the window minimised")
+        harness.post(window["hwnd"], 0x0112, 0xF120)  # WM_SYSCOMMAND, SC_RESTORE
+        restored = harness.wait_until(lambda: [w for w in harness.windows(harness.MAIN_TITLE)
+                                               if not w["iconic"]], 10, "the window back")[0]
+        self.assertEqual(restored["rect"], window["rect"])
+        self.assertEqual(harness.get_property(bar["hwnd"], PROPERTY_POSITION), 100)
+
 
 class Sliders(harness.ProgramTest):
     def test_the_real_pointer_drags_clicks_and_steps_a_slider(self):
@@ -125,6 +146,35 @@ class Sliders(harness.ProgramTest):
         harness.xdotool("key", "End", "Left")
         harness.wait_until(lambda: harness.get_property(bar["hwnd"], PROPERTY_POSITION) == 90,
                            10, "the slider at 90 after End and Left")
+
+    def test_with_outline_dragging_the_volume_follows_the_thumb_while_held(self):
+        # Wine's and Remote Desktop's default: the move loop draws an outline
+        # and moves the window only at the release.
+        harness.set_desktop_value("DragFullWindows", "0")
+        self.addCleanup(harness.set_desktop_value, "DragFullWindows", "1")
+        self.start()
+        window = harness.wait_window()
+        bar = harness.control(window, "volumeBar3")
+        bar_left, bar_top = bar["inparent"][:2]
+        # Thumb at 125..145 for 100; 55 px left and off the axis is 50, and
+        # far beyond the left arrow is 0, each while the button is held.
+        thumb = harness.client_to_screen(window, bar_left + 135, bar_top + 16)
+        harness.xdotool("mousemove", "--sync", *thumb)
+        harness.xdotool("mousedown", "1")
+        for target, position in (((thumb[0] - 55, thumb[1] + 30), 50),
+                                 ((thumb[0] - 300, thumb[1] - 20), 0)):
+            harness.xdotool("mousemove", target[0] + 3, target[1])
+            harness.xdotool("mousemove", *target)
+            harness.wait_until(
+                lambda: harness.get_property(bar["hwnd"], PROPERTY_POSITION) == position,
+                10, "the held slider at %d" % position)
+        harness.xdotool("mouseup", "1")
+        thumb_window = harness.wait_until(
+            lambda: [c for c in harness.children(bar["hwnd"])
+                     if c["id"] == 3 and c["inparent"][:2] == [15, 0]],
+            10, "the thumb at the left arrow, on its axis")
+        self.assertTrue(thumb_window)
+        self.assertEqual(harness.get_property(bar["hwnd"], PROPERTY_POSITION), 0)
 
 
 class Leaving(harness.ProgramTest):
