@@ -1,6 +1,7 @@
 #include "mixer/channels.h"
 
 #include <algorithm>
+#include <array>
 
 #include "app/program_state.h"
 #include "app/settings.h"
@@ -20,6 +21,15 @@ bool paused = false;
 // The share of each slider's volume the players get: less than all only
 // while the sleep timer fades the mix out.
 int32_t volumeShare = kSliderVolumePermille;
+
+// The channels whose device failed to open at their last start. Such a
+// channel keeps its track file, and the next start writes it again only if
+// it is no longer as written: without a working sound device every loop
+// check finds all six channels stopped, and rewriting the 37 MB of tracks
+// every 3 s would wear the disk and drain a battery for no sound at all. The
+// device is still tried at every check, so one that comes back (a headset
+// plugged in, a program letting go of it) plays at the next.
+std::array<bool, kChannelCount> deviceFailed{};
 
 size_t rowOf(int channel) {
     return static_cast<size_t>(channel - 1);
@@ -41,14 +51,20 @@ void applySliderVolume(int channel) {
     mediaSetVolume(playerOf(channel), volume, volume);
 }
 
-// Opens the channel's track file and plays it from the start. Every result
-// is ignored: a channel that fails is not playing, and the next loop check
-// starts it again.
+// Opens the channel's track file and plays it from the start. A channel that
+// fails is not playing, and the next loop check starts it again; only a
+// failed open is remembered.
 void startChannel(int channel) {
-    mediaOpen(playerOf(channel), trackPath(channel));
+    deviceFailed.at(rowOf(channel)) = !mediaOpen(playerOf(channel), trackPath(channel));
     // Held channels open silent; the resume starts them.
     if (!paused) mediaPlay(playerOf(channel));
     applySliderVolume(channel);
+}
+
+// The deletion that follows a start: a file no device could open stays for
+// the next try.
+void deleteUnlessKept(int channel) {
+    if (!deviceFailed.at(rowOf(channel))) deleteTrackFile(channel);
 }
 
 // Runs the step for channels 1 to 6 in turn.
@@ -94,7 +110,7 @@ void startChannels() {
 
     // A player may still hold its file; such a file stays until a later
     // delete, and the next write of the track overwrites it.
-    forEachChannel(deleteTrackFile);
+    forEachChannel(deleteUnlessKept);
 }
 
 void checkChannels() {
@@ -114,9 +130,9 @@ void restartChannel(int channel) {
     // platform had let the earlier delete through only pending, the file
     // would vanish as the device closed and the reopen would find nothing.
     mediaClose(playerOf(channel));
-    writeTrackFile(channel);
+    if (!deviceFailed.at(rowOf(channel)) || !trackFileAsWritten(channel)) writeTrackFile(channel);
     startChannel(channel);  // a new device: the track starts over
-    deleteTrackFile(channel);
+    deleteUnlessKept(channel);
 }
 
 void onVolumeBarChanged(int channel) {

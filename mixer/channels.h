@@ -15,7 +15,8 @@ constexpr int32_t kLoopCheckPeriodMs = 3000;
 void onFirstActivation();
 
 // Waits, writes the six tracks, starts channel 1, waits, starts channels 2
-// to 6 and attempts to delete the six files. When the main window is gone
+// to 6 and attempts to delete the six files (but those no device could
+// open). When the main window is gone
 // during a wait, no player is touched any more: nothing is written after
 // the first wait, and after the second only the deletions are attempted.
 void startChannels();
@@ -25,7 +26,9 @@ void startChannels();
 void checkChannels();
 
 // Stop, let go of the file, rewrite it, reopen, play at the slider's volume,
-// delete.
+// delete. Where no device could open the file the last time, the file was
+// kept, and is neither rewritten while it is as written nor deleted while
+// the device still fails.
 void restartChannel(int channel);
 
 // Slider N moved (by the user or by the program): the player takes the new

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <array>
+
 #include "app/program_state.h"
 #include "base/embedded_data.h"
 #include "base/unique_handle.h"
@@ -10,6 +12,26 @@
 namespace {
 
 constexpr DWORD kTempPathBufferChars = 260;
+
+// Size and last write time of each track file as the program last wrote it
+// whole; zero where it has not.
+struct FileStamp {
+    uint64_t size = 0;
+    FILETIME written{};
+};
+std::array<FileStamp, kChannelCount> writtenStamps{};
+
+FileStamp& stampOf(int channel) {
+    return writtenStamps.at(static_cast<size_t>(channel - 1));
+}
+
+bool readStamp(const std::wstring& path, FileStamp& stamp) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return false;
+    stamp.size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    stamp.written = data.ftLastWriteTime;
+    return true;
+}
 
 std::wstring queryTempDir() {
     wchar_t buffer[kTempPathBufferChars];
@@ -51,7 +73,19 @@ bool writeTrackFile(int channel) {
     const bool complete = WriteFile(file.get(), block.data, static_cast<DWORD>(block.size),
                                     &written, nullptr) != FALSE &&
                           written == block.size;
-    return file.close() && complete;
+    FileStamp& stamp = stampOf(channel);
+    stamp = FileStamp{};
+    if (!file.close() || !complete) return false;
+    FileStamp now;
+    if (readStamp(path, now) && now.size == block.size) stamp = now;
+    return true;
+}
+
+bool trackFileAsWritten(int channel) {
+    const FileStamp& stamp = stampOf(channel);
+    FileStamp now;
+    return stamp.size != 0 && readStamp(trackPath(channel), now) && now.size == stamp.size &&
+           CompareFileTime(&now.written, &stamp.written) == 0;
 }
 
 bool deleteTrackFile(int channel) {

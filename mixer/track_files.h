@@ -24,5 +24,9 @@ const std::wstring& trackPath(int channel);
 // partly written file is left). Nothing is shown to the user.
 bool writeTrackFile(int channel);
 
+// Whether trackPathN is still the file the last successful write left: the
+// same size and last write time.
+bool trackFileAsWritten(int channel);
+
 // Deletes trackPathN; the platform's success flag.
 bool deleteTrackFile(int channel);

@@ -68,7 +68,7 @@ def sounding_now() -> set:
     return heard(max(0.0, now - 0.6), now)
 
 
-class Faults(harness.ProgramTest):
+class FaultTest(harness.ProgramTest):
     def setUp(self):
         unmount_leftovers()
         super().setUp()
@@ -80,9 +80,9 @@ class Faults(harness.ProgramTest):
         self.addCleanup(unmount, path)
         subprocess.run(["mount", "-o", "remount,bind,ro", str(path)], check=True)
 
-    def start_tones(self, folder: Path, read_only_folder=False, **kwargs):
+    def start_tones(self, folder: Path, read_only_folder=False, clocked=True, **kwargs):
         """Starts heyu-tones.exe from folder with the file trace on; returns
-        the program, its trace and the recording's clock."""
+        the program, its trace and (if clocked) the recording's clock."""
         shutil.copy(TONES_EXE, folder / "heyu.exe")
         if read_only_folder:
             self.read_only(folder)
@@ -91,7 +91,7 @@ class Faults(harness.ProgramTest):
         program = self.start(folder / "heyu.exe", log=log,
                              env=harness.lab_env(WINEDEBUG=harness.FILE_TRACE), **kwargs)
         harness.wait_window(timeout=60)
-        return program, log, sound.clock(RECORDING)
+        return program, log, sound.clock(RECORDING) if clocked else None
 
     def close(self, program):
         harness.post(harness.wait_window()["hwnd"], harness.WM_CLOSE)
@@ -119,6 +119,8 @@ class Faults(harness.ProgramTest):
         for n in CHANNELS - {6}:
             self.assertEqual(track_file(temp, n).stat().st_size, TONE_BYTES[n])
 
+
+class Faults(FaultTest):
     def test_a_read_only_settings_file_and_a_track_file_held_then_deleted(self):
         folder = self.scratch("faults-held")
         settings = folder / "config.ini"
@@ -227,6 +229,43 @@ class Faults(harness.ProgramTest):
                         FULL_DB - 3.0)
         self.close(program)
         self.assertEqual((folder / "config.ini").read_bytes(), b"[config]\r\nv1=30\r\n")
+
+
+class NoSoundDevice(FaultTest):
+    """A lab whose prefix has no audio driver: no media device opens, as on
+    a PC without a sound card."""
+
+    @classmethod
+    def setUpClass(cls):
+        sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "lab"))
+        import lab  # noqa: E402
+        cls.lab, cls.shared_lab = lab, harness.LAB
+        harness.LAB = harness.BUILD / "silent-lab"
+        lab.start(harness.LAB, sound=False)
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.lab.stop(harness.LAB)
+        harness.LAB = cls.shared_lab
+
+    def test_each_track_is_written_once_and_tried_on_until_the_close(self):
+        folder = self.scratch("faults-no-device")
+        temp = harness.prefix_temp_dir()
+        program, log, _ = self.start_tones(folder, clocked=False)
+        # Every loop check tries every device again (each try opens the file).
+        harness.wait_until(lambda: all(count_calls(file_calls(log), "open", n) >= 9
+                                       for n in CHANNELS), 60, "three tries of every channel")
+        self.assertEqual([count_calls(file_calls(log), "write", n) for n in sorted(CHANNELS)],
+                         [1] * 6)
+        for n in CHANNELS:
+            self.assertEqual(track_file(temp, n).stat().st_size, TONE_BYTES[n])
+        # A kept file that is no longer as written is written again.
+        track_file(temp, 2).write_bytes(b"not a track")
+        harness.wait_until(lambda: count_calls(file_calls(log), "write", 2) == 2, 30,
+                           "channel 2's file written again")
+        self.assertEqual(track_file(temp, 2).stat().st_size, TONE_BYTES[2])
+        self.close(program)
+        self.assertEqual([n for n in CHANNELS if track_file(temp, n).exists()], [])
 
 
 if __name__ == "__main__":
