@@ -37,8 +37,13 @@ void onMainWindowCreated() {
 void ensureSingleInstance(const std::wstring& baseName, const std::wstring& notice) {
     ProgramState& state = programState();
     const std::wstring name = kGlobalPrefix + baseName;
-    state.existingInstance = OpenMutexW(MUTEX_ALL_ACCESS, TRUE, name.c_str());
-    if (!state.existingInstance) {
+    // Waiting is all the guard could ever do with it. A copy in another
+    // user's session holds a mutex whose security lets that user in, not
+    // this one: the open (and a create, which opens what exists) is refused,
+    // and that refusal means it is running too.
+    state.existingInstance = OpenMutexW(SYNCHRONIZE, FALSE, name.c_str());
+    bool refused = !state.existingInstance && GetLastError() == ERROR_ACCESS_DENIED;
+    if (!state.existingInstance && !refused) {
         SECURITY_ATTRIBUTES attributes{};
         attributes.nLength = sizeof(attributes);
         attributes.bInheritHandle = FALSE;
@@ -48,8 +53,9 @@ void ensureSingleInstance(const std::wstring& baseName, const std::wstring& noti
         // above; the one whose create finds the mutex already there yields.
         if (created && GetLastError() == ERROR_ALREADY_EXISTS)
             state.existingInstance = created;
+        refused = !created && GetLastError() == ERROR_ACCESS_DENIED;
     }
-    if (state.existingInstance) {
+    if (state.existingInstance || refused) {
         showNotice(notice);
         endProgram(0);
     }

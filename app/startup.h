@@ -11,7 +11,8 @@
 // the six volumes.
 void onMainWindowCreated();
 
-// Claims the global mutex "Global\" + baseName. If another instance holds it,
+// Claims the global mutex "Global\" + baseName. If another instance holds it
+// (in this session or, refusing this user access, in another user's),
 // shows the notice and ends the process with exit code 0; returns only in the
 // instance that runs.
 void ensureSingleInstance(const std::wstring& baseName, const std::wstring& notice);

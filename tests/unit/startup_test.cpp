@@ -2,6 +2,8 @@
 // that end the process run in a child copy of this executable, started with
 // one of the modes handled in main() below.
 #include <gtest/gtest.h>
+#include <windows.h>
+#include <sddl.h>
 
 #include "app/program_state.h"
 #include "app/startup.h"
@@ -109,6 +111,26 @@ TEST(SingleInstance, TheFirstClaimsTheGlobalMutexAndASecondShowsTheNoticeAndEnds
     ASSERT_TRUE(box.found);
     EXPECT_EQ(box.text, kNotice);
     EXPECT_EQ(box.owner, nullptr);
+}
+
+TEST(SingleInstance, AGuardThatDeniesAccessIsAnotherUsersInstance) {
+    // As a copy in another user's session holds it: a security descriptor
+    // that lets only the system in.
+    const std::wstring base = uniqueMutexBase();
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(
+        L"O:SYG:SYD:(A;;GA;;;SY)", SDDL_REVISION_1, &descriptor, nullptr));
+    SECURITY_ATTRIBUTES attributes{sizeof(attributes), descriptor, FALSE};
+    HANDLE held = CreateMutexW(&attributes, TRUE, (L"Global\\" + base).c_str());
+    LocalFree(descriptor);
+    ASSERT_NE(held, nullptr);
+    EXPECT_EQ(OpenMutexW(SYNCHRONIZE, FALSE, (L"Global\\" + base).c_str()), nullptr);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+
+    test::MessageBoxWatcher watcher(L"提示", kTimeoutMs);
+    EXPECT_EQ(runChild(L"--guard " + base), 0);
+    EXPECT_TRUE(watcher.result().found);
+    CloseHandle(held);
 }
 
 TEST(SingleInstance, AMutexNamedInTheLocalNamespaceIsNotTheGuard) {
