@@ -54,6 +54,10 @@ HWND liveShadowOf(HWND target) {
 }
 
 // Destroys the shadow window and puts the target's window procedure back.
+// Where another procedure was installed over the shadow's (a mask's, say),
+// putting the old one back would cut that one out: the shadow's stays in the
+// chain then, with what it needs to pass every message on, and finds no
+// shadow to move.
 void removeShadow(HWND target) {
     if (HWND shadow = liveShadowOf(target)) {
         RemovePropA(shadow, kColorProperty);
@@ -61,7 +65,9 @@ void removeShadow(HWND target) {
         DestroyWindow(shadow);
     }
     RemovePropA(target, kShadowProperty);
-    if (const WNDPROC previous = storedProc(target)) {
+    const WNDPROC previous = storedProc(target);
+    if (previous && GetWindowLongPtrW(target, GWLP_WNDPROC) ==
+                        reinterpret_cast<LONG_PTR>(ShadowSubclassProc)) {
         SetWindowLongPtrW(target, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
         RemovePropA(target, kProcProperty);
     }
@@ -129,6 +135,13 @@ LRESULT CALLBACK ShadowSubclassProc(HWND window, UINT message, WPARAM wParam, LP
     const WNDPROC previous = storedProc(window);
     const LRESULT result = previous ? CallWindowProcW(previous, window, message, wParam, lParam)
                                     : DefWindowProcW(window, message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        // The window's last message: it takes its shadow with it (an owned
+        // window), and the properties must not outlive it.
+        RemovePropA(window, kShadowProperty);
+        RemovePropA(window, kProcProperty);
+        return result;
+    }
     // The window's own answer stands even if the shadow's work threw.
     guarded([&] {
         switch (message) {
@@ -163,7 +176,8 @@ void RenderWndShadow(HWND target, int width, int height) {
     const int64_t imageSize = int64_t{width} * height * kBytesPerPixel;
     if (imageSize > std::numeric_limits<LONG>::max()) return;
 
-    const WindowDc screen = windowDc(shadow);
+    // The screen's DC, which UpdateLayeredWindow takes for the destination.
+    const WindowDc screen = windowDc(nullptr);
     const MemoryDc memory(screen.get());
     if (!screen || !memory) return;
     BITMAPINFO info{};

@@ -418,6 +418,33 @@ TEST(ShadowWindow, SecondAttachOnlyChangesTheLookAndRemovalRestoresTheProcedureO
     EXPECT_TRUE(shadowWindowsOfThisThread().empty());
 }
 
+WNDPROC procedureBeneathLater = nullptr;
+int laterCalls = 0;
+
+LRESULT CALLBACK laterSubclass(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    ++laterCalls;
+    return CallWindowProcW(procedureBeneathLater, window, message, wParam, lParam);
+}
+
+TEST(ShadowWindow, RemovalBeneathALaterSubclassKeepsItAndTheChainWhole) {
+    test::TestForm form(BindingTable{nullptr, 0});
+    HWND target = form.window();
+    ASSERT_TRUE(SetWndShadow(target));
+    procedureBeneathLater = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(target, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(laterSubclass)));
+    EXPECT_FALSE(SetWndShadow(target, std::nullopt, 0));
+    EXPECT_TRUE(shadowWindowsOfThisThread().empty());
+    EXPECT_EQ(procedureOf(target), reinterpret_cast<LONG_PTR>(laterSubclass));
+    // Every message still passes both subclasses down to the window's own.
+    laterCalls = 0;
+    EXPECT_TRUE(SetWindowTextW(target, L"听泉"));
+    wchar_t text[8] = {};
+    GetWindowTextW(target, text, 8);
+    EXPECT_STREQ(text, L"听泉");
+    EXPECT_GE(laterCalls, 2);
+    SetWindowLongPtrW(target, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedureBeneathLater));
+}
+
 // Also run by CTest under a Western code page (see CMakeLists.txt), where an
 // ANSI subclass would turn the Chinese text into question marks.
 TEST(ShadowText, TheWindowStaysUnicodeAndItsTextReadsBackExactly) {
