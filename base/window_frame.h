@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <type_traits>
 #include <utility>
 
@@ -41,9 +42,13 @@ LRESULT CALLBACK guardedWindowProc(HWND window, UINT message, WPARAM wParam,
 }
 
 // The per-window record of one of the program's window kinds: its creator
-// hands it to CreateWindowExW as the last argument, and the window owns it
-// from WM_NCCREATE, kept in GWLP_USERDATA, until WM_NCDESTROY. Null before
-// and after, and for a window created without one.
+// passes the record's owner (a std::unique_ptr<Record>*) to CreateWindowExW
+// as the last argument, and the window takes the record from it at
+// WM_NCCREATE and owns it, kept in GWLP_USERDATA, until WM_NCDESTROY. A
+// creation that fails before WM_NCCREATE (refused by a hook, say) leaves the
+// record with its owner, which frees it; one that fails later destroys the
+// window, which frees it. Null before and after, and for a window created
+// without one.
 template <typename Record>
 Record* windowRecord(HWND window) {
     return reinterpret_cast<Record*>(GetWindowLongPtrW(window, GWLP_USERDATA));
@@ -70,8 +75,9 @@ template <typename Record, LRESULT (*handle)(HWND, Record*, UINT, WPARAM, LPARAM
 LRESULT CALLBACK recordWindowProc(HWND window, UINT message, WPARAM wParam,
                                   LPARAM lParam) noexcept {
     if (message == WM_NCCREATE) {
-        auto* record = static_cast<Record*>(
+        auto* owner = static_cast<std::unique_ptr<Record>*>(
             reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams);
+        Record* record = owner ? owner->release() : nullptr;
         if constexpr (frame_detail::HasWindowField<Record>::value) {
             if (record) record->window = window;
         }

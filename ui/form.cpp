@@ -344,7 +344,7 @@ HWND LoadForm(HINSTANCE instance, const FormDefinition& definition, BindingTable
     HWND window = CreateWindowExW(WS_EX_APPWINDOW, kClassName, definition.text,
                                   WS_POPUP | WS_MINIMIZEBOX | WS_CLIPCHILDREN, origin.x,
                                   origin.y, definition.width, definition.height, nullptr,
-                                  nullptr, instance, form.release());
+                                  nullptr, instance, &form);
     if (!window) return nullptr;
     liveForms().push_back(record);
     RECT outer;

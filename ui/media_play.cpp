@@ -121,7 +121,7 @@ HWND createMediaPlay(HWND parent, const ControlRow& row) {
     return CreateWindowExW(0, kClassName, L"", WS_CHILD, row.left, row.top, row.width,
                            row.height, parent,
                            reinterpret_cast<HMENU>(static_cast<UINT_PTR>(row.id)), instance,
-                           state.release());
+                           &state);
 }
 
 const MediaPlayState* mediaPlayState(HWND player) {

@@ -476,7 +476,7 @@ HWND createPart(SuperBar& bar, HINSTANCE instance, int id, int x, int y, int wid
                                 width, height, bar.window,
                                 reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), instance,
                                 nullptr);
-    SetWindowLongPtrW(part, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&bar));
+    if (part) SetWindowLongPtrW(part, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&bar));
     return part;
 }
 
@@ -496,7 +496,7 @@ HWND createSuperBar(HWND parent, const ControlRow& row) {
                                   WS_CHILD | WS_TABSTOP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
                                   row.left, row.top, row.width, row.height, parent,
                                   reinterpret_cast<HMENU>(static_cast<UINT_PTR>(row.id)),
-                                  instance, record.release());
+                                  instance, &record);
     if (!window) return nullptr;
     const int arrow = bar->metrics.arrowWidth;
     // The fill bar first, so that the thumb created later lies above it.
@@ -507,6 +507,10 @@ HWND createSuperBar(HWND parent, const ControlRow& row) {
                                  bar->height);
     bar->thumb = createPart(*bar, instance, kPartIdThumb, bar->thumbX, 0,
                             bar->metrics.thumbWidth, bar->height);
+    if (!bar->fill || !bar->leftArrow || !bar->rightArrow || !bar->thumb) {
+        DestroyWindow(window);  // with the parts it has and its record
+        return nullptr;
+    }
     SetWindowPos(bar->thumb, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     return window;
 }

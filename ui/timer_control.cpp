@@ -60,8 +60,9 @@ HWND createTimerControl(HWND parent, const ControlRow& row) {
     HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE));
     if (!registerClass(instance)) return nullptr;
     // The window owns the record from WM_NCCREATE and frees it at WM_NCDESTROY.
+    auto timer = std::make_unique<TimerControl>();
     return CreateWindowExW(0, kClassName, L"", WS_CHILD, row.left, row.top, row.width,
                            row.height, parent,
                            reinterpret_cast<HMENU>(static_cast<UINT_PTR>(row.id)), instance,
-                           std::make_unique<TimerControl>().release());
+                           &timer);
 }

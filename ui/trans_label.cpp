@@ -119,5 +119,5 @@ HWND createTransLabel(HWND parent, const ControlRow& row) {
                                   WS_CHILD | WS_CLIPSIBLINGS, row.left, row.top, row.width,
                                   row.height, parent,
                                   reinterpret_cast<HMENU>(static_cast<UINT_PTR>(row.id)),
-                                  instance, label.release());
+                                  instance, &label);
 }

@@ -25,6 +25,9 @@
 #include "shadow/wnd_shadow.h"
 #include "test_support.h"
 #include "ui/control_table.h"
+#include "ui/form.h"
+#include "ui/pictures.h"
+#include "ui/super_bar.h"
 
 namespace {
 
@@ -168,6 +171,33 @@ bool repeat(int times, long long from, Work work) {
     return true;
 }
 
+// While it lives, the creation of every window of one class is refused
+// before WM_NCCREATE, as a hook of the platform's may refuse it.
+class CreationRefused {
+public:
+    explicit CreationRefused(const wchar_t* className)
+        : hook_(SetWindowsHookExW(WH_CBT, refuse, nullptr, GetCurrentThreadId())) {
+        refusedClass() = className;
+    }
+    ~CreationRefused() { UnhookWindowsHookEx(hook_); }
+    CreationRefused(const CreationRefused&) = delete;
+    CreationRefused& operator=(const CreationRefused&) = delete;
+
+private:
+    static std::wstring& refusedClass() {
+        static std::wstring name;
+        return name;
+    }
+    static LRESULT CALLBACK refuse(int code, WPARAM wParam, LPARAM lParam) {
+        if (code == HCBT_CREATEWND) {
+            const wchar_t* name = reinterpret_cast<CBT_CREATEWNDW*>(lParam)->lpcs->lpszClass;
+            if (!IS_INTRESOURCE(name) && refusedClass() == name) return 1;
+        }
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+    HHOOK hook_;
+};
+
 TEST(Leak, EachMeasureSeesWhatIsLeftBehind) {
     test::TestForm form(BindingTable{nullptr, 0});
     ASSERT_NE(form.window(), nullptr);
@@ -204,6 +234,32 @@ TEST(Leak, EachMeasureSeesWhatIsLeftBehind) {
     EXPECT_EQ(after.properties, before.properties);
     EXPECT_EQ(after.gdiObjects, before.gdiObjects);
     EXPECT_LT(after.privateBytes - before.privateBytes, kAllowedGrowth);
+}
+
+TEST(Leak, AWindowWhoseCreationFailsLeavesNothingBehind) {
+    test::TestForm form(BindingTable{nullptr, 0});
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    const FormDefinition& definition = mainWindowDefinition();
+    const ControlRow* slider = nullptr;
+    for (size_t i = 0; i < definition.rowCount && !slider; ++i)
+        if (definition.rows[i].kind == ControlKind::SuperBar) slider = &definition.rows[i];
+    ASSERT_NE(slider, nullptr);
+    const long sliderRecords = sharedSliderSkin(instance).use_count();
+    const Census before = census(form.window());
+    // A slider refused, a slider whose parts are refused, a form refused.
+    for (const wchar_t* refused : {L"heyu.SuperBar", L"heyu.SuperBarPart", L"heyu.Form"}) {
+        const CreationRefused refusal(refused);
+        for (int i = 0; i < 50; ++i) {
+            const bool isForm = std::wstring(refused) == L"heyu.Form";
+            EXPECT_EQ(isForm ? LoadForm(instance, definition, BindingTable{nullptr, 0})
+                             : createSuperBar(form.window(), *slider),
+                      nullptr)
+                << refused;
+        }
+    }
+    dispatchPending();
+    expectUnchanged(before, census(form.window()), "150 refused creations");
+    EXPECT_EQ(sharedSliderSkin(instance).use_count(), sliderRecords);
 }
 
 TEST(Leak, AThousandMasksOverTheMainWindowLeaveNothingBehind) {
