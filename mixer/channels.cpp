@@ -22,14 +22,24 @@ bool paused = false;
 // while the sleep timer fades the mix out.
 int32_t volumeShare = kSliderVolumePermille;
 
-// The channels whose device failed to open at their last start. Such a
-// channel keeps its track file, and the next start writes it again only if
-// it is no longer as written: without a working sound device every loop
-// check finds all six channels stopped, and rewriting the 37 MB of tracks
-// every 3 s would wear the disk and drain a battery for no sound at all. The
-// device is still tried at every check, so one that comes back (a headset
-// plugged in, a program letting go of it) plays at the next.
-std::array<bool, kChannelCount> deviceFailed{};
+// Without a working sound device (no sound card, no decoder, a device held
+// by another program) every loop check finds all six channels stopped.
+// Rewriting the 37 MB of tracks and building six failing devices every 3 s
+// would wear the disk and drain a battery for no sound at all. So a channel
+// whose device could not open its whole track file keeps the file, written
+// again only once it is no longer as written, and tries again after 3 s,
+// then 6, 12, 24, 48 and from then on every 60 s: a device that comes back
+// (a headset plugged in, a program letting go of it) plays within a minute.
+// A file that could not be written is no device's fault: that channel tries
+// at every check, as any channel that has ended.
+constexpr int kLongestRetryChecks = 60000 / kLoopCheckPeriodMs;
+
+struct DeviceRetry {
+    bool keepFile = false;  // the whole file, which the device failed to open
+    int interval = 0;       // loop checks between tries; 0 while none failed
+    int checksToWait = 0;   // before the next try
+};
+std::array<DeviceRetry, kChannelCount> retries{};
 
 size_t rowOf(int channel) {
     return static_cast<size_t>(channel - 1);
@@ -51,20 +61,32 @@ void applySliderVolume(int channel) {
     mediaSetVolume(playerOf(channel), volume, volume);
 }
 
-// Opens the channel's track file and plays it from the start. A channel that
-// fails is not playing, and the next loop check starts it again; only a
-// failed open is remembered.
-void startChannel(int channel) {
-    deviceFailed.at(rowOf(channel)) = !mediaOpen(playerOf(channel), trackPath(channel));
+DeviceRetry& retryOf(int channel) {
+    return retries.at(rowOf(channel));
+}
+
+// Opens the channel's track file (whole: as written) and plays it from the
+// start. A channel that fails is not playing, and a later loop check starts
+// it again: the next one, unless its device failed on a whole file.
+void startChannel(int channel, bool whole) {
+    const bool opened = mediaOpen(playerOf(channel), trackPath(channel));
     // Held channels open silent; the resume starts them.
     if (!paused) mediaPlay(playerOf(channel));
     applySliderVolume(channel);
+    DeviceRetry& retry = retryOf(channel);
+    if (opened || !whole) {
+        retry = DeviceRetry{};
+        return;
+    }
+    retry.keepFile = true;
+    retry.interval = retry.interval == 0 ? 1 : std::min(2 * retry.interval, kLongestRetryChecks);
+    retry.checksToWait = retry.interval - 1;
 }
 
 // The deletion that follows a start: a file no device could open stays for
 // the next try.
 void deleteUnlessKept(int channel) {
-    if (!deviceFailed.at(rowOf(channel))) deleteTrackFile(channel);
+    if (!retryOf(channel).keepFile) deleteTrackFile(channel);
 }
 
 // Runs the step for channels 1 to 6 in turn.
@@ -97,15 +119,16 @@ void onFirstActivation() {
 void startChannels() {
     wait(kBeforeTracksWrittenMs);
     if (mainWindowGone()) return;
-    forEachChannel(writeTrackFile);
-    startChannel(kFirstChannel);
+    std::array<bool, kChannelCount> written{};
+    forEachChannel([&](int channel) { written.at(rowOf(channel)) = writeTrackFile(channel); });
+    startChannel(kFirstChannel, written.at(rowOf(kFirstChannel)));
 
     wait(kFirstChannelAloneMs);
     // With the window gone its players are closed, so the files written
     // above can go at once rather than wait for the next run.
     if (!mainWindowGone())
-        forEachChannel([](int channel) {
-            if (channel != kFirstChannel) startChannel(channel);
+        forEachChannel([&](int channel) {
+            if (channel != kFirstChannel) startChannel(channel, written.at(rowOf(channel)));
         });
 
     // A player may still hold its file; such a file stays until a later
@@ -119,7 +142,12 @@ void checkChannels() {
     if (paused) return;
     forEachChannel([](int channel) {
         const MediaStatus status = mediaGetStatus(playerOf(channel));
-        if (status != kMediaPlaying && status != kMediaPaused) restartChannel(channel);
+        if (status == kMediaPlaying || status == kMediaPaused) return;
+        DeviceRetry& retry = retryOf(channel);
+        if (retry.checksToWait > 0)
+            --retry.checksToWait;
+        else
+            restartChannel(channel);
     });
 }
 
@@ -130,8 +158,9 @@ void restartChannel(int channel) {
     // platform had let the earlier delete through only pending, the file
     // would vanish as the device closed and the reopen would find nothing.
     mediaClose(playerOf(channel));
-    if (!deviceFailed.at(rowOf(channel)) || !trackFileAsWritten(channel)) writeTrackFile(channel);
-    startChannel(channel);  // a new device: the track starts over
+    const bool whole =
+        (retryOf(channel).keepFile && trackFileAsWritten(channel)) || writeTrackFile(channel);
+    startChannel(channel, whole);  // a new device: the track starts over
     deleteUnlessKept(channel);
 }
 

@@ -22,7 +22,8 @@ void onFirstActivation();
 void startChannels();
 
 // Each tick of the loop timer: every channel whose player is not playing
-// starts again from the beginning of its track.
+// starts again from the beginning of its track; one whose device failed on
+// its whole file waits a growing number of ticks first (up to a minute).
 void checkChannels();
 
 // Stop, let go of the file, rewrite it, reopen, play at the slider's volume,

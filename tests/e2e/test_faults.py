@@ -248,25 +248,36 @@ class NoSoundDevice(FaultTest):
         cls.lab.stop(harness.LAB)
         harness.LAB = cls.shared_lab
 
-    def test_each_track_is_written_once_and_tried_on_until_the_close(self):
+    def test_each_track_is_written_once_and_tried_at_growing_intervals(self):
         folder = self.scratch("faults-no-device")
         temp = harness.prefix_temp_dir()
         program, log, _ = self.start_tones(folder, clocked=False)
-        # Every loop check tries every device again (each try opens the file).
-        harness.wait_until(lambda: all(count_calls(file_calls(log), "open", n) >= 9
-                                       for n in CHANNELS), 60, "three tries of every channel")
+
+        def tries(channel):
+            """When the channel's device was tried: each try opens the file
+            a few times at once."""
+            opens = calls_of(file_calls(log), "open", channel)
+            return [at for i, at in enumerate(opens) if i == 0 or at - opens[i - 1] > 1.0]
+
+        # Retried at the next loop check, then after 6 s, then after 12.
+        harness.wait_until(lambda: all(len(tries(n)) >= 4 for n in CHANNELS), 90,
+                           "four tries of every channel")
+        for n in CHANNELS:
+            at = tries(n)
+            gaps = [b - a for a, b in zip(at, at[1:4])]
+            self.assertTrue(gaps[0] < 8 and gaps[1] > 5 and gaps[2] > 1.5 * gaps[1],
+                            "channel %d tried at %s" % (n, at))
         self.assertEqual([count_calls(file_calls(log), "write", n) for n in sorted(CHANNELS)],
                          [1] * 6)
         for n in CHANNELS:
             self.assertEqual(track_file(temp, n).stat().st_size, TONE_BYTES[n])
         # A kept file that is no longer as written is written again.
         track_file(temp, 2).write_bytes(b"not a track")
-        harness.wait_until(lambda: count_calls(file_calls(log), "write", 2) == 2, 30,
+        harness.wait_until(lambda: count_calls(file_calls(log), "write", 2) == 2, 60,
                            "channel 2's file written again")
         self.assertEqual(track_file(temp, 2).stat().st_size, TONE_BYTES[2])
         self.close(program)
         self.assertEqual([n for n in CHANNELS if track_file(temp, n).exists()], [])
-
 
 if __name__ == "__main__":
     unittest.main()
