@@ -10,6 +10,7 @@ namespace {
 
 constexpr DWORD kValueBufferChars = 10240;
 constexpr wchar_t kSection[] = L"config";
+constexpr UINT kGbkCodePage = 936;
 
 std::wstring_view skipLeadingControls(std::wstring_view text) {
     size_t i = 0;
@@ -64,6 +65,17 @@ std::string narrowForm(std::wstring_view text, UINT codePage) {
     WideCharToMultiByte(codePage, 0, text.data(), wideLength, narrow.data(), size,
                         nullptr, nullptr);
     return narrow;
+}
+
+// The code page that gives the wide read's text back as the bytes an ANSI
+// read would see: the ANSI code page, but for the UTF-8 one (Windows 10 and
+// 11's "Use Unicode UTF-8 for worldwide language support"), whose forms of
+// the full-width digits the number rules do not know, so that every value
+// written with them would read as 0. There the text goes to GBK, the
+// program's own code page, as on a Chinese system.
+UINT narrowingCodePage() {
+    const UINT ansi = GetACP();
+    return ansi == CP_UTF8 ? kGbkCodePage : ansi;
 }
 
 bool isSpace(char c) {
@@ -138,8 +150,9 @@ void loadVolumes() {
         // page. The ANSI read holds at most 10239 bytes; the wide read counts
         // characters, so a long value with double-byte characters is cut
         // here, where that read would cut it.
-        std::string value = narrowForm(
-            readSetting(state.settingsPath, kSection, channelKey(channel), L"-1"), CP_ACP);
+        std::string value =
+            narrowForm(readSetting(state.settingsPath, kSection, channelKey(channel), L"-1"),
+                       narrowingCodePage());
         if (value.size() >= kValueBufferChars) value.resize(kValueBufferChars - 1);
         state.volumes[channel - 1] = textToInteger(std::string_view(value));
     }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdlib>
 
 #include "app/program_state.h"
 #include "app/settings.h"
@@ -116,8 +117,18 @@ TEST_F(SettingsFile, QuotesAroundAValueAreTrimmed) {
     EXPECT_EQ(volumes[1], 33);
 }
 
+// Also built to run under the UTF-8 ANSI code page (see CMakeLists.txt).
+// There the platform reads a file without a byte-order mark as UTF-8, and a
+// GBK file's full-width bytes are lost before the program sees them.
 TEST_F(SettingsFile, FullWidthDigitsInTheFileAreRead) {
-    writeBytes(path, "[config]\r\nv1=\xA3\xB5\xA3\xB0\r\n");
+    if (const char* expected = std::getenv("HEYU_EXPECT_CODE_PAGE")) {
+        ASSERT_EQ(GetACP(), static_cast<UINT>(std::atoi(expected)));
+    }
+    if (GetACP() != CP_UTF8) {
+        writeBytes(path, "[config]\r\nv1=\xA3\xB5\xA3\xB0\r\n");
+        EXPECT_EQ(loaded()[0], 50);
+    }
+    writeBytes(path, "\xEF\xBB\xBF[config]\r\nv1=\xEF\xBC\x95\xEF\xBC\x90\r\n");
     EXPECT_EQ(loaded()[0], 50);
 }
 
