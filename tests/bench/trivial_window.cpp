@@ -1,7 +1,9 @@
-// The benchmarks' reference program: one 770 x 445 popup window, centred,
-// filled with one colour, and a message loop. It is started and measured
-// exactly like heyu.exe, so that on a shared machine each figure of the
-// program can be read against what the platform costs for a bare window.
+// One of the benchmarks' reference programs: one 770 x 445 popup window,
+// centred, filled with one colour, and a message loop. It is started and
+// measured exactly like heyu.exe, so that on a shared machine the program's
+// start-up and memory can be seen beside what the platform costs for a bare
+// window (start-up is judged against startup_reference.cpp, which shows
+// what the program's first frame must show).
 //
 //     trivial_window.exe [N]
 //
