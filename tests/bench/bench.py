@@ -18,8 +18,9 @@ The figures and how they are taken:
 - start to window shown, and the peak resident set at that moment
   (/proc/PID/status VmHWM): heyu.exe against startup_reference.exe, which
   does the platform's part of the program's first frame (GDI+ decoding the
-  same background JPEG, 53 child windows, a layered shadow window filled
-  once) and shows the same colour at the same point; trivial_window.exe,
+  same background JPEG, a layered shadow window filled once, 53 child
+  windows shown over the picture in the program's order) and shows the same
+  colour at the same point; trivial_window.exe,
   bare and with 50 plain child windows, beside it as context; all started
   alternately, a probe watching the screen for each window's colour;
 - window shown to first sound, first sound to all six sounding:
