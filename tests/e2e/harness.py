@@ -293,6 +293,20 @@ def control(window: dict, name: str) -> dict:
     raise AssertionError("no control %s" % name)
 
 
+# Where Wine shows notification icons when no desktop's notification area
+# takes them: Wine 8 in its stand-alone "Wine System Tray" window, Wine 10 in
+# a visible Shell_TrayWnd. The class of each tray and of its icons.
+TRAYS = {"__winex11_standalone_tray": "__winex11_tray_icon",
+         "Shell_TrayWnd": "__wine_tray_icon"}
+
+
+def tray_icons() -> list:
+    """The notification icons shown now, as child windows of Wine's tray."""
+    trays = [w for w in windows(visible_only=False) if w["class"] in TRAYS]
+    return [c for t in trays for c in children(t["hwnd"])
+            if c["class"] == TRAYS[t["class"]] and c["visible"]]
+
+
 def get_property(hwnd, number) -> int:
     return probe("get", hwnd, number)[0]["value"]
 

@@ -18,7 +18,7 @@ from pathlib import Path
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 import harness  # noqa: E402
 import sound  # noqa: E402
-from harness import count_calls, file_calls  # noqa: E402
+from harness import count_calls, file_calls, tray_icons  # noqa: E402
 
 TONES_EXE = harness.TONES_EXE
 RECORDING = harness.LAB / "recording.wav"
@@ -42,16 +42,6 @@ def icon_calls(log: Path) -> list:
     text = log.read_text(errors="replace") if log.exists() else ""
     calls = [int(m.group(2)) for m in map(_ICON_CALL.search, text.splitlines()) if m]
     return [c for c in calls if c in (NIM_ADD, NIM_DELETE)]
-
-
-def tray_icons() -> list:
-    """The icons Wine 8 shows for want of a desktop's notification area: child
-    windows of its stand-alone "Wine System Tray" window, which explorer
-    keeps."""
-    trays = [w for w in harness.windows(visible_only=False)
-             if w["class"] == "__winex11_standalone_tray"]
-    return [c for t in trays for c in harness.children(t["hwnd"])
-            if c["class"] == "__winex11_tray_icon" and c["visible"]]
 
 
 def menus() -> list:
