@@ -5,7 +5,6 @@
 
 #include "app/program_state.h"
 #include "app/settings.h"
-#include "base/at_exit.h"
 #include "base/unique_handle.h"
 #include "mixer/track_files.h"
 #include "mixer/wait.h"
@@ -109,15 +108,15 @@ bool mainWindowGone() {
 constexpr DWORD kDeviceEndWaitMs = 2000;
 
 // The watch over an end of the devices: unless told within the wait that
-// they have ended, it ends the process itself. The user asked for the end
-// and gets it: the routines of an orderly end (the notification icon's
-// removal among them) run here, and the process ends without the platform's
-// own teardown, which would wait on the stuck device too. The track files
-// stay behind, as after a failed deletion: theirs comes after the stops.
+// they have ended, it ends the process itself, with exit code 0: the user
+// asked for the end and gets it. It ends the process at once, without the
+// at-exit routines, which belong to the window's thread (run here, beside
+// that thread stuck inside the platform, they crashed the process), and
+// without the platform's own teardown, which would wait on the stuck device
+// too. The track files stay behind, as after a failed deletion.
 DWORD WINAPI endProcessUnlessEnded(void* ended) {
     if (WaitForSingleObject(static_cast<HANDLE>(ended), kDeviceEndWaitMs) == WAIT_OBJECT_0)
         return 0;
-    runAtExitRoutines();
     TerminateProcess(GetCurrentProcess(), 0);
     return 0;
 }
