@@ -16,6 +16,7 @@ channel's tone.
 Levels are in dB relative to a sine that peaks at full scale, so a test tone
 played at full volume reads about -20; silence reads FLOOR_DB.
 """
+import array
 import math
 import os
 import statistics
@@ -27,7 +28,27 @@ from concurrent.futures import ThreadPoolExecutor
 
 with warnings.catch_warnings():
     warnings.simplefilter("ignore", DeprecationWarning)
-    import audioop
+    try:
+        import audioop
+    except ImportError:
+        # Python 3.13 (Debian 13, where the newer Wine's lane runs) has no
+        # audioop: the two things read from it are done by hand there.
+        audioop = None
+
+
+def _tomono(raw):
+    """16-bit stereo samples to mono, each the mean of its pair."""
+    if audioop:
+        return audioop.tomono(raw, 2, 0.5, 0.5)
+    pairs = array.array("h", raw)
+    return array.array("h", ((a + b) >> 1 for a, b in zip(pairs[0::2], pairs[1::2]))).tobytes()
+
+
+def _rms(raw, width):
+    if audioop:
+        return audioop.rms(raw, width)
+    samples = array.array("h" if width == 2 else "i", raw)
+    return math.sqrt(sum(s * s for s in samples) / len(samples)) if samples else 0
 
 # channel -> tone frequency (Hz) and length (s), repeated in the table of
 # tools/sound/make-test-tracks.sh; change both together.
@@ -146,14 +167,14 @@ def levels(path, start_s, end_s, window_s=0.1):
     with open(path, "rb") as f:
         f.seek(offset + first * align)
         raw = f.read((last - first) * align)
-    mono = audioop.tomono(raw, 2, 0.5, 0.5) if channels == 2 else raw
+    mono = _tomono(raw) if channels == 2 else raw
     with ThreadPoolExecutor(len(TONES)) as pool:
         filtered = dict(zip(TONES, pool.map(lambda f: _band_pass(mono, rate, f), TONES.values())))
     frames = []
     for k in range(count):
         a = (start - first + k * window) * 4
         frames.append(((start + k * window) / rate,
-                       {ch: _db(audioop.rms(samples[a:a + window * 4], 4), 2 ** 31)
+                       {ch: _db(_rms(samples[a:a + window * 4], 4), 2 ** 31)
                         for ch, samples in filtered.items()}))
     return frames
 
@@ -214,4 +235,4 @@ def loudness(path, start_s, end_s):
     with open(path, "rb") as f:
         f.seek(offset + first * align)
         raw = f.read((last - first) * align)
-    return _db(audioop.rms(raw, 2), 2 ** 15)
+    return _db(_rms(raw, 2), 2 ** 15)

@@ -2,9 +2,11 @@
 # Installs what building and testing need on Debian 12, only what is missing:
 # the MinGW-w64 cross compiler, Wine (32-bit), a virtual display with a
 # window manager, a sound server with a recorder, fonts for the Chinese
-# texts, and the tools the tests use. Also makes the zh_CN.UTF-8 locale,
-# without which Wine cannot spell file names beyond ASCII. Extra package
-# names may be given as arguments (`make art` asks for its renderer this way).
+# texts, the tools the tests use, and debootstrap, which makes the Debian 13
+# root of the newer Wine's lane (tests/lab/trixie-root.sh). Also makes the
+# zh_CN.UTF-8 locale, without which Wine cannot spell file names beyond
+# ASCII. Extra package names may be given as arguments (`make art` asks for
+# its renderer this way).
 #
 # The package index can stay broken for hours (a mirror caught mid-sync).
 # So a failed `apt-get update` is retried and then passed over, and a failed
@@ -16,7 +18,7 @@ set -eu
 
 packages="g++-mingw-w64-i686 cmake make python3 locales wine xvfb xdotool
 x11-utils openbox imagemagick fonts-wqy-microhei pulseaudio pulseaudio-utils sox lame ffmpeg
-googletest clang cppcheck python3-pefile $*"
+googletest clang cppcheck python3-pefile debootstrap $*"
 
 # The lab runs Wine of the architecture this machine can run (lab-arch.sh):
 # 32-bit Wine with its MPEG decoder, or, where the kernel runs no 32-bit
