@@ -42,6 +42,9 @@ bool releaseChannels();
 
 // The process is about to end at once: every player lets go of its device,
 // neither stopped first nor followed by a deletion of the track files.
+// Both this and releaseChannels end the six devices under a watch: should a
+// device not come back within 2 s (Wine 10's can hang there for good), the
+// process ends at once with exit code 0, and the track files stay.
 void closeChannelDevices();
 
 // Holds every channel at its place, until resumed; held twice, nothing
