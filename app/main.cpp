@@ -4,10 +4,12 @@
 #include "app/program_state.h"
 #include "app/startup.h"
 #include "base/at_exit.h"
+#include "base/system_library.h"
 #include "night/night_use.h"
 #include "ui/main_window.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    keepDllSearchInSystemFolder();  // before anything loads a DLL by name
     programState();  // the empty program-wide table comes first
     registerAtExit(releaseProgramState);
     startGdiplus();

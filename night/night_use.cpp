@@ -7,6 +7,7 @@
 #include <string>
 
 #include "base/at_exit.h"
+#include "base/system_library.h"
 #include "base/window_frame.h"
 #include "night/sleep_timer.h"
 #include "ui/control_table.h"
@@ -117,13 +118,13 @@ void addIcon(NightUse& n) {
     // Without a notification area (no shell yet) the add fails; the shell's
     // "taskbar created" broadcast brings the next attempt. A failed add
     // never clears the flag: the icon of an earlier add may still be there.
-    if (Shell_NotifyIconW(NIM_ADD, &data)) n.iconShown = true;
+    if (platform::Shell_NotifyIconW(NIM_ADD, &data)) n.iconShown = true;
 }
 
 void updateTooltip(const NightUse& n) {
     if (!n.iconShown) return;
     NOTIFYICONDATAW data = iconData(n, NIF_TIP);
-    Shell_NotifyIconW(NIM_MODIFY, &data);
+    platform::Shell_NotifyIconW(NIM_MODIFY, &data);
 }
 
 // Registered as an at-exit routine: every orderly end takes the icon away,
@@ -134,7 +135,7 @@ void removeIcon() {
     // Attempted even if no add was seen to succeed: deleting an icon that
     // is not there does no harm, and leaving one behind does.
     NOTIFYICONDATAW data = iconData(n, 0);
-    Shell_NotifyIconW(NIM_DELETE, &data);
+    platform::Shell_NotifyIconW(NIM_DELETE, &data);
     n.iconShown = false;
 }
 

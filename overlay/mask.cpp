@@ -184,7 +184,7 @@ void tint(HDC picture, int width, int height, COLORREF colour, int opacity) {
     ExtTextOutW(layer.get(), 0, 0, ETO_OPAQUE, &pixel, L"", 0, nullptr);
     // Constant alpha only: the layer's own alpha byte plays no part.
     const BLENDFUNCTION blend{AC_SRC_OVER, 0, static_cast<BYTE>(opacity), 0};
-    AlphaBlend(picture, 0, 0, width, height, layer.get(), 0, 0, 1, 1, blend);
+    GdiAlphaBlend(picture, 0, 0, width, height, layer.get(), 0, 0, 1, 1, blend);
 }
 
 // Takes the picture once, when the mask is made; every repaint copies it.

@@ -3,6 +3,7 @@
 #include <objbase.h>
 #include <shellapi.h>
 
+#include "base/system_library.h"
 #include "overlay/mask.h"
 #include "ui/control_table.h"
 #include "ui/form.h"
@@ -103,6 +104,6 @@ void openMakerPage() {
     // calling thread.
     const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     // The result is ignored: nothing is reported, and the mask goes as usual.
-    ShellExecuteW(nullptr, nullptr, kMakerAddress, nullptr, L"", SW_SHOWNORMAL);
+    platform::ShellExecuteW(nullptr, nullptr, kMakerAddress, nullptr, L"", SW_SHOWNORMAL);
     if (SUCCEEDED(com)) CoUninitialize();
 }

@@ -6,6 +6,7 @@
 #include <cwctype>
 #include <memory>
 
+#include "base/system_library.h"
 #include "base/window_frame.h"
 
 namespace {
@@ -52,7 +53,7 @@ std::wstring command(const wchar_t* verb, const std::wstring& alias,
 
 // Sends one command text. Only the status query asks for an answer.
 MCIERROR send(const std::wstring& text, wchar_t* answer = nullptr, UINT answerLength = 0) {
-    return mciSendStringW(text.c_str(), answer, answerLength, nullptr);
+    return platform::mciSendStringW(text.c_str(), answer, answerLength, nullptr);
 }
 
 std::wstring makeAlias() {
@@ -138,7 +139,7 @@ bool mediaOpen(HWND player, const std::wstring& path) {
     open.lpstrDeviceType = state->deviceType.c_str();
     open.lpstrElementName = state->lastFile.c_str();
     open.lpstrAlias = state->deviceAlias.c_str();
-    return mciSendCommandW(0, MCI_OPEN, MCI_OPEN_TYPE | MCI_OPEN_ELEMENT | MCI_OPEN_ALIAS,
+    return platform::mciSendCommandW(0, MCI_OPEN, MCI_OPEN_TYPE | MCI_OPEN_ELEMENT | MCI_OPEN_ALIAS,
                            reinterpret_cast<DWORD_PTR>(&open)) == 0;
 }
 
