@@ -119,16 +119,19 @@ void UpdateWndShadow(HWND target, std::optional<bool> visible) {
         ShowWindow(shadow, SW_HIDE);
         return;
     }
-    if (!IsWindowVisible(shadow)) ShowWindow(shadow, SW_SHOWNA);
+    const bool hidden = !IsWindowVisible(shadow);
     RECT rect;
-    if (!GetWindowRect(target, &rect)) return;
     // An empty target leaves the shadow where it is.
-    if (rect.right == rect.left || rect.bottom == rect.top) return;
-    const int ringWidth = static_cast<int>(propertyValue(shadow, kSizeProperty));
-    const ShadowBox box = shadowBoxAround(rect, ringWidth);
-    SetWindowPos(shadow, nullptr, box.left, box.top, box.width, box.height,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
-    RenderWndShadow(target, box.width, box.height);
+    if (GetWindowRect(target, &rect) && rect.right != rect.left && rect.bottom != rect.top) {
+        const int ringWidth = static_cast<int>(propertyValue(shadow, kSizeProperty));
+        const ShadowBox box = shadowBoxAround(rect, ringWidth);
+        SetWindowPos(shadow, nullptr, box.left, box.top, box.width, box.height,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        RenderWndShadow(target, box.width, box.height);
+    }
+    // Shown once it has its picture, a hidden shadow reaches the screen
+    // whole, in one step.
+    if (hidden) ShowWindow(shadow, SW_SHOWNA);
 }
 
 LRESULT CALLBACK ShadowSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
