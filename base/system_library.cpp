@@ -40,6 +40,10 @@ HMODULE loadGdiplus() {
 
 HMODULE systemModule(SystemDll dll) {
     switch (dll) {
+        case SystemDll::Accessibility: {
+            static const HMODULE module = loadFromSystemFolder(L"oleacc.dll");
+            return module;
+        }
         case SystemDll::GdiPlus: {
             static const HMODULE module = loadGdiplus();
             return module;
@@ -108,6 +112,18 @@ HINSTANCE ShellExecuteW(HWND owner, LPCWSTR verb, LPCWSTR file, LPCWSTR paramete
     // ShellExecute reports failure as a value of 32 or less.
     return execute ? execute(owner, verb, file, parameters, folder, show)
                    : reinterpret_cast<HINSTANCE>(SE_ERR_DLLNOTFOUND);
+}
+
+HRESULT CreateStdAccessibleObject(HWND window, LONG object, REFIID iid, void** result) {
+    static const auto create = systemFunctionOf<decltype(&::CreateStdAccessibleObject)>(
+        SystemDll::Accessibility, "CreateStdAccessibleObject");
+    return create ? create(window, object, iid, result) : E_NOTIMPL;
+}
+
+LRESULT LresultFromObject(REFIID iid, WPARAM wParam, IUnknown* object) {
+    static const auto answer = systemFunctionOf<decltype(&::LresultFromObject)>(
+        SystemDll::Accessibility, "LresultFromObject");
+    return answer ? answer(iid, wParam, object) : E_NOTIMPL;
 }
 
 }  // namespace platform

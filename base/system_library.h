@@ -7,9 +7,10 @@
 #include <windows.h>
 
 #include <mmsystem.h>
+#include <oleacc.h>
 #include <shellapi.h>
 
-enum class SystemDll { GdiPlus, Media, Shell };
+enum class SystemDll { Accessibility, GdiPlus, Media, Shell };
 
 // The named function of the system folder's copy of the DLL, or null when
 // the DLL or the function is not there. A DLL once loaded stays loaded.
@@ -19,7 +20,7 @@ FARPROC systemFunction(SystemDll dll, const char* name);
 // every DLL loaded later, the platform's own loads included.
 void keepDllSearchInSystemFolder();
 
-// The media and shell functions the program calls, by their platform names.
+// The media, shell and accessibility functions the program calls, by their platform names.
 // A function that cannot be had fails as the platform reports a failed
 // call: the feature stays silent. GDI+'s flat functions keep their own
 // names: base/gdiplus_imports.cpp defines them.
@@ -29,6 +30,8 @@ MCIERROR mciSendCommandW(MCIDEVICEID device, UINT message, DWORD_PTR flags, DWOR
 BOOL Shell_NotifyIconW(DWORD message, PNOTIFYICONDATAW data);
 HINSTANCE ShellExecuteW(HWND owner, LPCWSTR verb, LPCWSTR file, LPCWSTR parameters,
                         LPCWSTR folder, INT show);
+HRESULT CreateStdAccessibleObject(HWND window, LONG object, REFIID iid, void** result);
+LRESULT LresultFromObject(REFIID iid, WPARAM wParam, IUnknown* object);
 }  // namespace platform
 
 // The function of the given type from the DLL, found once per call site.

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "base/window_frame.h"
+#include "ui/accessible_control.h"
 #include "ui/buffered_paint.h"
 #include "ui/control_protocol.h"
 #include "ui/pictures.h"
@@ -123,6 +124,7 @@ void setPosition(SuperBar& bar, int64_t requested) {
     bar.position = position;
     // While dragged, the thumb stands where the pointer put it.
     if (!bar.dragging) placeThumb(bar, thumbLeft(position, bar.range, bar.metrics));
+    announceValueChange(bar.window);
     raiseControlEvent(bar.window, kEventPositionChanged, EventArgs{});
 }
 
@@ -455,6 +457,8 @@ LRESULT handleBar(HWND window, SuperBar* bar, UINT message, WPARAM wParam, LPARA
         return 0;
     case WM_CONTEXTMENU:
         return 0;  // a slider has no menu, and keeps the window's from opening over it
+    case WM_GETOBJECT:
+        return answerGetObject(window, wParam, lParam);
     default:
         break;
     }

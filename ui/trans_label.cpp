@@ -6,6 +6,7 @@
 #include <string>
 
 #include "base/window_frame.h"
+#include "ui/accessible_control.h"
 #include "ui/buffered_paint.h"
 #include "ui/control_protocol.h"
 
@@ -85,6 +86,8 @@ LRESULT handleLabel(HWND window, TransLabel* label, UINT message, WPARAM wParam,
             return TRUE;
         }
         break;
+    case WM_GETOBJECT:
+        return answerGetObject(window, wParam, lParam);
     case WM_LBUTTONDOWN:
         raiseControlEvent(window, kEventLeftButtonDown,
                           EventArgs{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam),

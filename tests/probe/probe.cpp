@@ -31,6 +31,15 @@
 //                                  "ready", and keeps it open until its
 //                                  standard input ends or TIMEOUT_MS pass;
 //                                  then closes it and prints "released"
+//   probe accessible HWND          what a screen reader reads of a window's
+//                                  client object: role, name, value, state
+//                                  and default action
+//   probe setvalue HWND TEXT       sets that object's value
+//   probe valueevent HWND TIMEOUT_MS
+//                                  prints "ready", then waits for a value
+//                                  change event of the window's client object
+//                                  (a hook out of context) and prints the
+//                                  value it then has
 //   probe identity PATH            what the shell reads of a file: its
 //                                  version strings (GetFileVersionInfoW and
 //                                  VerQueryValueW, through the first
@@ -40,6 +49,7 @@
 //
 // Handles and numbers are decimal or 0x-hex.
 #include <windows.h>
+#include <oleacc.h>
 #include <shellapi.h>
 
 #include "ui/control_protocol.h"
@@ -404,6 +414,95 @@ int describeFile(const std::wstring& path) {
     return 0;
 }
 
+// The client object of a window, as a screen reader asks for it.
+IAccessible* clientObject(HWND window) {
+    IAccessible* object = nullptr;
+    if (FAILED(AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT),
+                                          __uuidof(IAccessible),
+                                          reinterpret_cast<void**>(&object))))
+        return nullptr;
+    return object;
+}
+
+std::string accessibleText(HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, BSTR*),
+                           IAccessible* object) {
+    VARIANT self{};
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    BSTR text = nullptr;
+    if ((object->*get)(self, &text) != S_OK || !text) return "null";
+    const std::string out = quoted(std::wstring(text, SysStringLen(text)));
+    SysFreeString(text);
+    return out;
+}
+
+long accessibleNumber(HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, VARIANT*),
+                      IAccessible* object) {
+    VARIANT self{};
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    VARIANT answer{};
+    if ((object->*get)(self, &answer) != S_OK || answer.vt != VT_I4) return -1;
+    return answer.lVal;
+}
+
+int describeAccessible(HWND window) {
+    IAccessible* object = clientObject(window);
+    if (!object) return 1;
+    std::printf("{\"role\":%ld,\"name\":%s,\"value\":%s,\"state\":%ld,\"action\":%s}\n",
+                accessibleNumber(&IAccessible::get_accRole, object),
+                accessibleText(&IAccessible::get_accName, object).c_str(),
+                accessibleText(&IAccessible::get_accValue, object).c_str(),
+                accessibleNumber(&IAccessible::get_accState, object),
+                accessibleText(&IAccessible::get_accDefaultAction, object).c_str());
+    object->Release();
+    return 0;
+}
+
+int setAccessibleValue(HWND window, const wchar_t* value) {
+    IAccessible* object = clientObject(window);
+    if (!object) return 1;
+    VARIANT self{};
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    BSTR text = SysAllocString(value);
+    const HRESULT result = object->put_accValue(self, text);
+    SysFreeString(text);
+    object->Release();
+    return result == S_OK ? 0 : 1;
+}
+
+HWND g_watched = nullptr;
+bool g_changed = false;
+
+void CALLBACK valueChanged(HWINEVENTHOOK, DWORD event, HWND window, LONG object, LONG child,
+                           DWORD, DWORD) {
+    if (event == EVENT_OBJECT_VALUECHANGE && window == g_watched && object == OBJID_CLIENT &&
+        child == CHILDID_SELF)
+        g_changed = true;
+}
+
+int waitForValueEvent(HWND window, DWORD timeoutMs) {
+    g_watched = window;
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_VALUECHANGE, EVENT_OBJECT_VALUECHANGE,
+                                         nullptr, valueChanged, process, 0,
+                                         WINEVENT_OUTOFCONTEXT);
+    if (!hook) return 1;
+    std::printf("ready\n");
+    std::fflush(stdout);
+    const DWORD start = GetTickCount();
+    while (!g_changed && GetTickCount() - start < timeoutMs) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+    }
+    UnhookWinEvent(hook);
+    if (!g_changed) return 1;
+    return describeAccessible(window);
+}
+
 }  // namespace
 
 // Wide arguments: the caption of a message box may be Chinese.
@@ -462,9 +561,17 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"holdfile" && argc == 4)
         return holdFile(argv[2], static_cast<DWORD>(number(argv[3])));
     if (command == L"identity" && argc == 3) return describeFile(argv[2]);
+    if (command == L"accessible" || command == L"setvalue" || command == L"valueevent") {
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        if (command == L"accessible" && argc == 3) return describeAccessible(handle(argv[2]));
+        if (command == L"setvalue" && argc == 4) return setAccessibleValue(handle(argv[2]), argv[3]);
+        if (command == L"valueevent" && argc == 4)
+            return waitForValueEvent(handle(argv[2]), static_cast<DWORD>(number(argv[3])));
+    }
     std::fprintf(stderr, "usage: probe windows|children H|props H|msgbox CAPTION|"
                          "post H MSG W L|press H ID|foreground|get H P|set H P V|"
                          "waitpaint TITLE X Y RRGGBB TOL MS|setonshow TITLE ID P V DELAY MS|"
-                         "postonshow TITLE ID MSG DELAY MS|holdfile PATH MS|identity PATH\n");
+                         "postonshow TITLE ID MSG DELAY MS|holdfile PATH MS|identity PATH|"
+                         "accessible H|setvalue H TEXT|valueevent H MS\n");
     return 2;
 }
