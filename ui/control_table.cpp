@@ -6,6 +6,11 @@
 
 namespace {
 
+// The channel names: the face, height and character set that the system's
+// default GUI font has at 96 dpi, named here so that the names grow with
+// their window's scale, not with the system's.
+constexpr FontSpec kChannelFont{L"MS Shell Dlg", -12, FW_NORMAL, GB2312_CHARSET, 0, 0, 0,
+                                VARIABLE_PITCH | FF_SWISS};
 constexpr FontSpec kBrandFont{L"微软雅黑", -14, FW_NORMAL, GB2312_CHARSET, OUT_STROKE_PRECIS,
                               CLIP_STROKE_PRECIS, DRAFT_QUALITY, VARIABLE_PITCH | FF_SWISS};
 // An empty face name leaves the choice of face to the system.
@@ -17,8 +22,8 @@ constexpr LabelLook kBrandLook{RGB(92, 124, 154), &kBrandFont, HorizontalAlign::
                                VerticalAlign::Middle, false};
 constexpr LabelLook kGlyphLook{kWhite, &kGlyphFont, HorizontalAlign::Centre,
                                VerticalAlign::Middle, false};
-constexpr LabelLook kChannelLook{kWhite, nullptr, HorizontalAlign::Left, VerticalAlign::Middle,
-                                 false};
+constexpr LabelLook kChannelLook{kWhite, &kChannelFont, HorizontalAlign::Left,
+                                 VerticalAlign::Middle, false};
 // Hot spots have no caption, so nothing of this look is ever drawn.
 constexpr LabelLook kHotSpotLook{RGB(0, 0, 0), nullptr, HorizontalAlign::Left,
                                  VerticalAlign::Middle, false};

@@ -8,6 +8,7 @@
 
 #include "base/gdi_owners.h"
 #include "base/window_frame.h"
+#include "ui/display_scale.h"
 #include "ui/media_play.h"
 #include "ui/pictures.h"
 #include "ui/super_bar.h"
@@ -279,12 +280,12 @@ bool registerClass(HINSTANCE instance) {
                                LoadCursorW(nullptr, IDC_ARROW));
 }
 
-HWND createControl(HWND parent, const ControlRow& row) {
+HWND createControl(HWND parent, const ControlRow& row, int dpi) {
     switch (row.kind) {
-    case ControlKind::TransLabel: return createTransLabel(parent, row);
-    case ControlKind::SuperBar: return createSuperBar(parent, row);
-    case ControlKind::MediaPlay: return createMediaPlay(parent, row);
-    case ControlKind::Timer: return createTimerControl(parent, row);
+    case ControlKind::TransLabel: return createTransLabel(parent, row, dpi);
+    case ControlKind::SuperBar: return createSuperBar(parent, row, dpi);
+    case ControlKind::MediaPlay: return createMediaPlay(parent, row, dpi);
+    case ControlKind::Timer: return createTimerControl(parent, row, dpi);
     }
     return nullptr;
 }
@@ -302,10 +303,10 @@ void loadBackground(Form& form) {
 
 // Creates the controls from the last row up to the first and stacks them so
 // that the first row is on top. False if a control cannot be made.
-bool createControls(HWND window, const FormDefinition& definition) {
+bool createControls(HWND window, const FormDefinition& definition, int dpi) {
     std::vector<HWND> controls(definition.rowCount);
     for (size_t i = definition.rowCount; i-- > 0;) {
-        controls[i] = createControl(window, definition.rows[i]);
+        controls[i] = createControl(window, definition.rows[i], dpi);
         if (!controls[i]) return false;
     }
     const UINT keep = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
@@ -321,6 +322,16 @@ void showControls(HWND window, const FormDefinition& definition) {
             ShowWindow(GetDlgItem(window, static_cast<int>(definition.rows[i].id)), SW_SHOWNA);
 }
 
+// The window's rectangle at a scale: the design's size in pixels, centred
+// on the primary screen.
+RECT windowPlace(const FormDefinition& definition, int dpi) {
+    const int width = toPixels(definition.width, dpi);
+    const int height = toPixels(definition.height, dpi);
+    const POINT origin = centredOrigin(GetSystemMetrics(SM_CXSCREEN),
+                                       GetSystemMetrics(SM_CYSCREEN), width, height);
+    return RECT{origin.x, origin.y, origin.x + width, origin.y + height};
+}
+
 }  // namespace
 
 POINT centredOrigin(int screenWidth, int screenHeight, int width, int height) {
@@ -333,29 +344,32 @@ HWND LoadForm(HINSTANCE instance, const FormDefinition& definition, BindingTable
     form->definition = &definition;
     form->bindings = bindings;
     loadBackground(*form);
-    const POINT origin = centredOrigin(GetSystemMetrics(SM_CXSCREEN),
-                                       GetSystemMetrics(SM_CYSCREEN), definition.width,
-                                       definition.height);
+    // Made at the screen's scale; the window's own, which a system with a
+    // scale per monitor may give it, is known once it exists.
+    RECT place = windowPlace(definition, windowDpi(nullptr));
     // A popup has no frame, so the window is exactly its client area; the
     // app-window style gives it its own taskbar button, and the minimise box
     // lets that button minimise it; clipping children keeps the background
     // from painting over the sliders.
     Form* record = form.get();
     HWND window = CreateWindowExW(WS_EX_APPWINDOW, kClassName, definition.text,
-                                  WS_POPUP | WS_MINIMIZEBOX | WS_CLIPCHILDREN, origin.x,
-                                  origin.y, definition.width, definition.height, nullptr,
-                                  nullptr, instance, &form);
+                                  WS_POPUP | WS_MINIMIZEBOX | WS_CLIPCHILDREN, place.left,
+                                  place.top, place.right - place.left, place.bottom - place.top,
+                                  nullptr, nullptr, instance, &form);
     if (!window) return nullptr;
     liveForms().push_back(record);
+    const int dpi = windowDpi(window);
+    place = windowPlace(definition, dpi);
     RECT outer;
     GetWindowRect(window, &outer);
-    if (outer.right - outer.left != definition.width ||
-        outer.bottom - outer.top != definition.height)
-        MoveWindow(window, origin.x, origin.y, definition.width, definition.height, FALSE);
+    if (outer.right - outer.left != place.right - place.left ||
+        outer.bottom - outer.top != place.bottom - place.top)
+        MoveWindow(window, place.left, place.top, place.right - place.left,
+                   place.bottom - place.top, FALSE);
     SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)),
                  FALSE);
 
-    if (!createControls(window, definition)) {
+    if (!createControls(window, definition, dpi)) {
         DestroyWindow(window);
         return nullptr;
     }

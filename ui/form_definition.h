@@ -12,7 +12,7 @@ enum class ControlKind { TransLabel, SuperBar, MediaPlay, Timer };
 // Every field of the LOGFONT that a label's font is made from.
 struct FontSpec {
     const wchar_t* face;
-    LONG height;
+    LONG height;  // the character height at 96 dpi, negative; scaled to the window's dpi
     LONG weight;
     BYTE charSet;
     BYTE outPrecision;

@@ -8,6 +8,7 @@
 
 #include "base/system_library.h"
 #include "base/window_frame.h"
+#include "ui/display_scale.h"
 
 namespace {
 
@@ -113,14 +114,15 @@ MediaStatus statusFromMode(const std::wstring& mode) {
     return kMediaOther;
 }
 
-HWND createMediaPlay(HWND parent, const ControlRow& row) {
+HWND createMediaPlay(HWND parent, const ControlRow& row, int dpi) {
     HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE));
     if (!registerClass(instance)) return nullptr;
     auto state = std::make_unique<MediaPlayState>();
     state->deviceAlias = makeAlias();
+    const RECT place = pixelRect(row.left, row.top, row.width, row.height, dpi);
     // The window owns the record from WM_NCCREATE and frees it at WM_NCDESTROY.
-    return CreateWindowExW(0, kClassName, L"", WS_CHILD, row.left, row.top, row.width,
-                           row.height, parent,
+    return CreateWindowExW(0, kClassName, L"", WS_CHILD, place.left, place.top,
+                           place.right - place.left, place.bottom - place.top, parent,
                            reinterpret_cast<HMENU>(static_cast<UINT_PTR>(row.id)), instance,
                            &state);
 }

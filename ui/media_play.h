@@ -21,7 +21,7 @@ struct MediaPlayState {
 
 // Created hidden, with its device alias made; closes its device when it is
 // destroyed.
-HWND createMediaPlay(HWND parent, const ControlRow& row);
+HWND createMediaPlay(HWND parent, const ControlRow& row, int dpi);
 
 // The player's state; null for a window that is not a player.
 const MediaPlayState* mediaPlayState(HWND player);

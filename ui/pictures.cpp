@@ -88,13 +88,14 @@ void drawMasked(HDC dc, int x, int y, int w, int h, const MaskedStrip& strip, in
     SetTextColor(dc, oldText);
 }
 
-void drawBar(HDC dc, int x, int y, int w, const MaskedStrip& bar) {
-    if (w <= 0) return;
-    const int end = w < 2 * kBarFixedColumns ? w / 2 : kBarFixedColumns;
+void drawBar(HDC dc, int x, int y, int w, int h, int endWidth, const MaskedStrip& bar) {
+    if (w <= 0 || endWidth <= 0) return;
+    const int end = w < 2 * endWidth ? w / 2 : endWidth;
+    const int sourceEnd = MulDiv(end, kBarFixedColumns, endWidth);
     const int middleSource = kBarImageWidth - 2 * kBarFixedColumns;
-    drawMasked(dc, x, y, end, kBarImageHeight, bar, 0, 0, end, kBarImageHeight);
-    drawMasked(dc, x + end, y, w - 2 * end, kBarImageHeight, bar, kBarFixedColumns, 0,
-               middleSource, kBarImageHeight);
-    drawMasked(dc, x + w - end, y, end, kBarImageHeight, bar, kBarImageWidth - end, 0, end,
+    drawMasked(dc, x, y, end, h, bar, 0, 0, sourceEnd, kBarImageHeight);
+    drawMasked(dc, x + end, y, w - 2 * end, h, bar, kBarFixedColumns, 0, middleSource,
+               kBarImageHeight);
+    drawMasked(dc, x + w - end, y, end, h, bar, kBarImageWidth - sourceEnd, 0, sourceEnd,
                kBarImageHeight);
 }

@@ -44,6 +44,7 @@ std::shared_ptr<const SliderSkin> sharedSliderSkin(HINSTANCE instance);
 void drawMasked(HDC dc, int x, int y, int w, int h, const MaskedStrip& strip, int sx, int sy,
                 int sw, int sh);
 
-// Draws a bar strip w pixels wide: its first and last columns unscaled, the
-// middle stretched to fill the rest.
-void drawBar(HDC dc, int x, int y, int w, const MaskedStrip& bar);
+// Draws a bar strip into (x, y, w, h): its first and last kBarFixedColumns
+// columns endWidth pixels wide each, the middle stretched to fill the rest.
+// A bar too short for both ends shows the outer half of each.
+void drawBar(HDC dc, int x, int y, int w, int h, int endWidth, const MaskedStrip& bar);

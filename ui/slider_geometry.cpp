@@ -30,14 +30,6 @@ int thumbLeft(int32_t position, SliderRange range, SliderMetrics metrics) {
     return metrics.arrowWidth + static_cast<int>(offset * usableLength(metrics) / total);
 }
 
-int clampThumbLeft(int left, SliderMetrics metrics) {
-    const int lowest = metrics.arrowWidth;
-    const int highest = metrics.arrowWidth + usableLength(metrics);
-    if (left < lowest) return lowest;
-    if (left > highest) return highest;
-    return left;
-}
-
 int64_t positionFromClick(int x, SliderRange range, SliderMetrics metrics) {
     const int64_t usable = usableLength(metrics);
     const int64_t d = static_cast<int64_t>(x) - metrics.thumbWidth / 2 - metrics.arrowWidth;
@@ -52,10 +44,6 @@ int32_t positionFromThumbLeft(int left, SliderRange range, SliderMetrics metrics
     const int64_t travelled = static_cast<int64_t>(left) - metrics.arrowWidth;
     // Integer division truncates toward zero, as trunc does.
     return clampPosition(range.minimum + travelled * span(range) / usable, range);
-}
-
-int fillEnd(int thumbLeftEdge, SliderMetrics metrics) {
-    return thumbLeftEdge + metrics.thumbWidth / 2;
 }
 
 SliderPart partAt(int x, int thumbLeftEdge, SliderMetrics metrics) {

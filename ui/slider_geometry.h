@@ -26,9 +26,6 @@ int usableLength(SliderMetrics metrics);
 // B + trunc((position - minimum) / (maximum - minimum) * U).
 int thumbLeft(int32_t position, SliderRange range, SliderMetrics metrics);
 
-// The left edge of a dragged thumb kept between the two arrow buttons.
-int clampThumbLeft(int left, SliderMetrics metrics);
-
 // A click at x (from the slider's left edge) centres the thumb there: with
 // d = x - trunc(T / 2) - B, the minimum when d / U <= 0, else
 // minimum + d / U * (maximum - minimum) rounded to the nearest integer,
@@ -37,8 +34,5 @@ int64_t positionFromClick(int x, SliderRange range, SliderMetrics metrics);
 
 // minimum + trunc((left - B) / U * (maximum - minimum)) for a dragged thumb.
 int32_t positionFromThumbLeft(int left, SliderRange range, SliderMetrics metrics);
-
-// The x of the fill bar's right end: the middle of the thumb.
-int fillEnd(int thumbLeftEdge, SliderMetrics metrics);
 
 SliderPart partAt(int x, int thumbLeftEdge, SliderMetrics metrics);

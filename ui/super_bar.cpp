@@ -8,6 +8,7 @@
 #include "ui/accessible_control.h"
 #include "ui/buffered_paint.h"
 #include "ui/control_protocol.h"
+#include "ui/display_scale.h"
 #include "ui/pictures.h"
 
 namespace {
@@ -23,18 +24,24 @@ struct PartState {
     bool pressed = false;
 };
 
+// The slider's arithmetic is the design's, in 96-dpi units (metrics); its
+// windows and drawing are in pixels at its scale. A pointer's pixels go back
+// to design units before any arithmetic, so a point means the same position
+// at every scale.
 struct SuperBar {
     HWND window = nullptr;
     SliderRange range{kSuperBarMinimum, kSuperBarMaximum};
     int32_t position = kSuperBarInitialPosition;
-    SliderMetrics metrics{};
-    int height = 0;
+    SliderMetrics metrics{};  // design units
+    int height = 0;           // design units
+    int dpi = kDesignDpi;
+    int widthPixels = 0;  // the window's own width
     std::shared_ptr<const SliderSkin> skin;  // never null once created
     HWND leftArrow = nullptr;
     HWND rightArrow = nullptr;
     HWND thumb = nullptr;
     HWND fill = nullptr;
-    int thumbX = 0;  // where the thumb window stands, also while it is dragged
+    int thumbX = 0;  // pixels: where the thumb window stands, also while it is dragged
     PartState parts[kPartCount];
     HWND heldArrow = nullptr;  // an arrow button with the mouse captured
     bool trackPressed = false;
@@ -55,8 +62,62 @@ PartLook lookOf(const PartState& state) {
     return PartLook::Normal;
 }
 
-int barTop(const SuperBar& bar) {
+int pixels(const SuperBar& bar, int designUnits) {
+    return toPixels(designUnits, bar.dpi);
+}
+
+int designUnits(const SuperBar& bar, int pixelCount) {
+    return toDesignUnits(pixelCount, bar.dpi);
+}
+
+// The bar strips' rows, centred in the slider's height.
+int barTopDesign(const SuperBar& bar) {
     return (bar.height - kStripHeight) / 2;
+}
+
+int barTop(const SuperBar& bar) {
+    return pixels(bar, barTopDesign(bar));
+}
+
+int stripHeight(const SuperBar& bar) {
+    return pixels(bar, barTopDesign(bar) + kStripHeight) - barTop(bar);
+}
+
+int arrowWidth(const SuperBar& bar) {
+    return pixels(bar, bar.metrics.arrowWidth);
+}
+
+// The right arrow's left edge: its width from the slider's right end.
+int rightArrowLeft(const SuperBar& bar) {
+    return bar.widthPixels - (pixels(bar, bar.metrics.width) -
+                              pixels(bar, bar.metrics.width - bar.metrics.arrowWidth));
+}
+
+int thumbWidth(const SuperBar& bar) {
+    return pixels(bar, bar.metrics.thumbWidth);
+}
+
+// Where the thumb's window stands for a position.
+int thumbPixels(const SuperBar& bar, int32_t position) {
+    return pixels(bar, thumbLeft(position, bar.range, bar.metrics));
+}
+
+// The thumb's middle, where the fill bar ends.
+int fillEndPixels(const SuperBar& bar) {
+    return bar.thumbX + thumbWidth(bar) / 2;
+}
+
+// A dragged thumb's left edge kept between the two arrow buttons: between
+// where it stands at the minimum and at the maximum.
+int clampThumbPixels(const SuperBar& bar, int x) {
+    const int lowest = thumbPixels(bar, bar.range.minimum);
+    const int highest = thumbPixels(bar, bar.range.maximum);
+    return x < lowest ? lowest : (x > highest ? highest : x);
+}
+
+// The position a thumb whose window stands at x means.
+int32_t positionFromThumbPixels(const SuperBar& bar, int x) {
+    return positionFromThumbLeft(designUnits(bar, x), bar.range, bar.metrics);
 }
 
 SliderPart partOfWindow(const SuperBar& bar, HWND part) {
@@ -70,47 +131,58 @@ void redraw(const SuperBar& bar) {
     RedrawWindow(bar.window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
 }
 
-void drawThumb(HDC dc, const SuperBar& bar, int y) {
+// Draws the part (sx, 0, sw, the strip's height) of a strip into the
+// design's columns [from, to) of the slider, counted from x pixels, in the
+// bar strips' rows.
+void drawPiece(HDC dc, const SuperBar& bar, int x, int from, int to, const MaskedStrip& strip,
+               int sx, int sw) {
+    const int left = x + pixels(bar, from);
+    drawMasked(dc, left, barTop(bar), x + pixels(bar, to) - left, stripHeight(bar), strip, sx, 0,
+               sw, kStripHeight);
+}
+
+void drawThumb(HDC dc, const SuperBar& bar) {
     const int look = static_cast<int>(lookOf(bar.parts[index(SliderPart::Thumb)]));
     const int piece = kThumbImageWidth;
     const int width = bar.metrics.thumbWidth;
     auto source = [&](int which) { return (look * 4 + which) * piece; };
-    const int x = bar.thumbX;
-    drawMasked(dc, x, y, piece, kStripHeight, bar.skin->thumb, source(0), 0, piece, kStripHeight);
+    const MaskedStrip& strip = bar.skin->thumb;
+    drawPiece(dc, bar, bar.thumbX, 0, piece, strip, source(0), piece);
     // The middle piece stretches over whatever the two ends leave free.
-    drawMasked(dc, x + piece, y, width - 2 * piece, kStripHeight, bar.skin->thumb, source(1), 0,
-               piece, kStripHeight);
-    drawMasked(dc, x + width - piece, y, piece, kStripHeight, bar.skin->thumb, source(3), 0,
-               piece, kStripHeight);
-    drawMasked(dc, x + (width - piece) / 2, y, piece, kStripHeight, bar.skin->thumb, source(2), 0,
-               piece, kStripHeight);
+    drawPiece(dc, bar, bar.thumbX, piece, width - piece, strip, source(1), piece);
+    drawPiece(dc, bar, bar.thumbX, width - piece, width, strip, source(3), piece);
+    const int grip = (width - piece) / 2;
+    drawPiece(dc, bar, bar.thumbX, grip, grip + piece, strip, source(2), piece);
 }
 
 // The whole slider in its own client coordinates, over what the DC shows.
 // The bar strips have one image each, so the track looks alike in all looks.
 void paintSuperBar(HDC dc, const SuperBar& bar) {
     const int y = barTop(bar);
-    const int arrow = bar.metrics.arrowWidth;
-    drawBar(dc, arrow, y, bar.metrics.width - 2 * arrow, bar.skin->lightBar);
-    drawBar(dc, arrow, y, fillEnd(bar.thumbX, bar.metrics) - arrow, bar.skin->darkBar);
+    const int height = stripHeight(bar);
+    const int arrow = arrowWidth(bar);
+    const int rightArrow = rightArrowLeft(bar);
+    const int barEnd = pixels(bar, kBarFixedColumns);
+    drawBar(dc, arrow, y, rightArrow - arrow, height, barEnd, bar.skin->lightBar);
+    drawBar(dc, arrow, y, fillEndPixels(bar) - arrow, height, barEnd, bar.skin->darkBar);
     const int leftLook = static_cast<int>(lookOf(bar.parts[index(SliderPart::LeftArrow)]));
     const int rightLook = 4 + static_cast<int>(lookOf(bar.parts[index(SliderPart::RightArrow)]));
-    drawMasked(dc, 0, y, arrow, kStripHeight, bar.skin->arrows, leftLook * kArrowImageWidth, 0,
+    drawMasked(dc, 0, y, arrow, height, bar.skin->arrows, leftLook * kArrowImageWidth, 0,
                kArrowImageWidth, kStripHeight);
-    drawMasked(dc, bar.metrics.width - arrow, y, arrow, kStripHeight, bar.skin->arrows,
+    drawMasked(dc, rightArrow, y, bar.widthPixels - rightArrow, height, bar.skin->arrows,
                rightLook * kArrowImageWidth, 0, kArrowImageWidth, kStripHeight);
-    drawThumb(dc, bar, y);
+    drawThumb(dc, bar);
 }
 
 void placeFill(SuperBar& bar) {
-    const int arrow = bar.metrics.arrowWidth;
-    SetWindowPos(bar.fill, nullptr, arrow, barTop(bar), fillEnd(bar.thumbX, bar.metrics) - arrow,
-                 kStripHeight, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS);
+    const int arrow = arrowWidth(bar);
+    SetWindowPos(bar.fill, nullptr, arrow, barTop(bar), fillEndPixels(bar) - arrow,
+                 stripHeight(bar), SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS);
 }
 
 void placeThumb(SuperBar& bar, int x) {
     bar.thumbX = x;
-    SetWindowPos(bar.thumb, nullptr, x, 0, bar.metrics.thumbWidth, bar.height,
+    SetWindowPos(bar.thumb, nullptr, x, 0, thumbWidth(bar), pixels(bar, bar.height),
                  SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS);
     placeFill(bar);
     redraw(bar);
@@ -123,7 +195,7 @@ void setPosition(SuperBar& bar, int64_t requested) {
     if (position == bar.position) return;
     bar.position = position;
     // While dragged, the thumb stands where the pointer put it.
-    if (!bar.dragging) placeThumb(bar, thumbLeft(position, bar.range, bar.metrics));
+    if (!bar.dragging) placeThumb(bar, thumbPixels(bar, position));
     announceValueChange(bar.window);
     raiseControlEvent(bar.window, kEventPositionChanged, EventArgs{});
 }
@@ -148,12 +220,14 @@ void pointerOver(SuperBar& bar, HWND window, SliderPart part) {
     setLook(bar, part, &PartState::hot, true);
 }
 
-// The left-button event of the slider, with the point in its coordinates.
+// The left-button event of the slider, with the point in its coordinates,
+// in design units.
 void raisePress(SuperBar& bar, HWND window, WPARAM wParam, LPARAM lParam) {
     POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
     MapWindowPoints(window, bar.window, &point, 1);
     raiseControlEvent(bar.window, kEventLeftButtonDown,
-                      EventArgs{point.x, point.y, keyStateBits(wParam)});
+                      EventArgs{designUnits(bar, point.x), designUnits(bar, point.y),
+                                keyStateBits(wParam)});
 }
 
 int arrowDirection(const SuperBar& bar, HWND arrow) {
@@ -224,7 +298,7 @@ void thumbMoved(SuperBar& bar, int x) {
     bar.thumbX = x;
     placeFill(bar);
     redraw(bar);
-    if (bar.dragging) setPosition(bar, positionFromThumbLeft(x, bar.range, bar.metrics));
+    if (bar.dragging) setPosition(bar, positionFromThumbPixels(bar, x));
 }
 
 // The move loop's rectangle for the thumb (screen coordinates), before it
@@ -236,25 +310,24 @@ void thumbMoved(SuperBar& bar, int x) {
 void thumbMoving(SuperBar& bar, RECT& outline) {
     if (!bar.dragging) return;
     const int pointerX = GET_X_LPARAM(GetMessagePos());
-    const int x = clampThumbLeft(bar.dragStartX + pointerX - bar.dragStartPointerX, bar.metrics);
+    const int x = clampThumbPixels(bar, bar.dragStartX + pointerX - bar.dragStartPointerX);
     POINT origin{x, 0};
     ClientToScreen(bar.window, &origin);
     OffsetRect(&outline, origin.x - outline.left, origin.y - outline.top);
     if (!bar.outlineDrag) return;
     // Back where it started, the thumb means the position it had.
     setPosition(bar, x == bar.dragStartX ? bar.dragStartPosition
-                                         : positionFromThumbLeft(x, bar.range, bar.metrics));
+                                         : positionFromThumbPixels(bar, x));
 }
 
 void dragEnded(SuperBar& bar) {
     if (!bar.dragging) return;
     // A press that never moved the thumb leaves the position alone: the drag
     // formula truncates, and would otherwise move e.g. 57 to 56 on a click.
-    if (bar.thumbX != bar.dragStartX)
-        setPosition(bar, positionFromThumbLeft(bar.thumbX, bar.range, bar.metrics));
+    if (bar.thumbX != bar.dragStartX) setPosition(bar, positionFromThumbPixels(bar, bar.thumbX));
     bar.dragging = false;
     bar.parts[index(SliderPart::Thumb)].pressed = false;
-    placeThumb(bar, thumbLeft(bar.position, bar.range, bar.metrics));
+    placeThumb(bar, thumbPixels(bar, bar.position));
 }
 
 // False for a key the slider has no use for.
@@ -339,7 +412,7 @@ LRESULT handlePart(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         // The dragged thumb stays on its axis, between the arrow buttons.
         auto* position = reinterpret_cast<WINDOWPOS*>(lParam);
         if (window == bar->thumb && !(position->flags & SWP_NOMOVE)) {
-            position->x = clampThumbLeft(position->x, bar->metrics);
+            position->x = clampThumbPixels(*bar, position->x);
             position->y = 0;
         }
         return 0;
@@ -370,10 +443,10 @@ void trackReleased(SuperBar& bar, LPARAM lParam) {
     bar.trackPressed = false;
     setLook(bar, SliderPart::Track, &PartState::pressed, false);
     if (GetCapture() == bar.window) ReleaseCapture();
-    const int x = GET_X_LPARAM(lParam);
     const int y = GET_Y_LPARAM(lParam);
-    if (y < 0 || y >= bar.height) return;
-    if (partAt(x, bar.thumbX, bar.metrics) != SliderPart::Track) return;
+    if (y < 0 || y >= pixels(bar, bar.height)) return;
+    const int x = designUnits(bar, GET_X_LPARAM(lParam));
+    if (partAt(x, designUnits(bar, bar.thumbX), bar.metrics) != SliderPart::Track) return;
     setPosition(bar, positionFromClick(x, bar.range, bar.metrics));
 }
 
@@ -391,7 +464,7 @@ LRESULT handleBar(HWND window, SuperBar* bar, UINT message, WPARAM wParam, LPARA
         return 1;  // WM_PAINT covers every pixel from a buffer
     case WM_PAINT: {
         PaintScope paint(window);
-        BufferedPaint buffer(paint.dc(), bar->metrics.width, bar->height);
+        BufferedPaint buffer(paint.dc(), bar->widthPixels, pixels(*bar, bar->height));
         paintBackdrop(window, buffer.dc());
         paintSuperBar(buffer.dc(), *bar);
         return 0;
@@ -486,31 +559,37 @@ HWND createPart(SuperBar& bar, HINSTANCE instance, int id, int x, int y, int wid
 
 }  // namespace
 
-HWND createSuperBar(HWND parent, const ControlRow& row) {
+HWND createSuperBar(HWND parent, const ControlRow& row, int dpi) {
     HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE));
     if (!registerClasses(instance)) return nullptr;
     auto record = std::make_unique<SuperBar>();
     record->metrics = SliderMetrics{row.width, kSuperBarArrowWidth, kSuperBarThumbWidth};
     record->height = row.height;
+    record->dpi = dpi;
+    const RECT place = pixelRect(row.left, row.top, row.width, row.height, dpi);
+    record->widthPixels = place.right - place.left;
     record->skin = sharedSliderSkin(instance);
-    record->thumbX = thumbLeft(record->position, record->range, record->metrics);
+    record->thumbX = thumbPixels(*record, record->position);
     SuperBar* bar = record.get();
     // A tab stop; its parts are clipped out of its own painting.
     HWND window = CreateWindowExW(0, kBarClass, L"",
                                   WS_CHILD | WS_TABSTOP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
-                                  row.left, row.top, row.width, row.height, parent,
+                                  place.left, place.top, bar->widthPixels,
+                                  place.bottom - place.top, parent,
                                   reinterpret_cast<HMENU>(static_cast<UINT_PTR>(row.id)),
                                   instance, &record);
     if (!window) return nullptr;
-    const int arrow = bar->metrics.arrowWidth;
+    const int arrow = arrowWidth(*bar);
+    const int height = pixels(*bar, bar->height);
     // The fill bar first, so that the thumb created later lies above it.
     bar->fill = createPart(*bar, instance, kPartIdFill, arrow, barTop(*bar),
-                           fillEnd(bar->thumbX, bar->metrics) - arrow, kStripHeight);
-    bar->leftArrow = createPart(*bar, instance, kPartIdLeftArrow, 0, 0, arrow, bar->height);
-    bar->rightArrow = createPart(*bar, instance, kPartIdRightArrow, row.width - arrow, 0, arrow,
-                                 bar->height);
-    bar->thumb = createPart(*bar, instance, kPartIdThumb, bar->thumbX, 0,
-                            bar->metrics.thumbWidth, bar->height);
+                           fillEndPixels(*bar) - arrow, stripHeight(*bar));
+    bar->leftArrow = createPart(*bar, instance, kPartIdLeftArrow, 0, 0, arrow, height);
+    const int rightArrow = rightArrowLeft(*bar);
+    bar->rightArrow = createPart(*bar, instance, kPartIdRightArrow, rightArrow, 0,
+                                 bar->widthPixels - rightArrow, height);
+    bar->thumb =
+        createPart(*bar, instance, kPartIdThumb, bar->thumbX, 0, thumbWidth(*bar), height);
     if (!bar->fill || !bar->leftArrow || !bar->rightArrow || !bar->thumb) {
         DestroyWindow(window);  // with the parts it has and its record
         return nullptr;

@@ -32,8 +32,9 @@ constexpr int kPartIdRightArrow = 2;
 constexpr int kPartIdThumb = 3;
 constexpr int kPartIdFill = 4;
 
-// Created hidden, at its initial position.
-HWND createSuperBar(HWND parent, const ControlRow& row);
+// Created hidden, at its initial position, at the row's place for the
+// scale.
+HWND createSuperBar(HWND parent, const ControlRow& row, int dpi);
 
 enum class PartLook { Normal = 0, Hot = 1, Pressed = 2 };
 

@@ -4,6 +4,7 @@
 
 #include "base/window_frame.h"
 #include "ui/control_protocol.h"
+#include "ui/display_scale.h"
 
 namespace {
 
@@ -56,13 +57,14 @@ IntervalChange changeInterval(int32_t current, int32_t requested) {
     return IntervalChange{interval, interval != current};
 }
 
-HWND createTimerControl(HWND parent, const ControlRow& row) {
+HWND createTimerControl(HWND parent, const ControlRow& row, int dpi) {
     HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE));
     if (!registerClass(instance)) return nullptr;
+    const RECT place = pixelRect(row.left, row.top, row.width, row.height, dpi);
     // The window owns the record from WM_NCCREATE and frees it at WM_NCDESTROY.
     auto timer = std::make_unique<TimerControl>();
-    return CreateWindowExW(0, kClassName, L"", WS_CHILD, row.left, row.top, row.width,
-                           row.height, parent,
+    return CreateWindowExW(0, kClassName, L"", WS_CHILD, place.left, place.top,
+                           place.right - place.left, place.bottom - place.top, parent,
                            reinterpret_cast<HMENU>(static_cast<UINT_PTR>(row.id)), instance,
                            &timer);
 }

@@ -9,7 +9,7 @@
 #include "ui/form_definition.h"
 
 // Created hidden and idle (interval 0).
-HWND createTimerControl(HWND parent, const ControlRow& row);
+HWND createTimerControl(HWND parent, const ControlRow& row, int dpi);
 
 // What writing an interval does to a timer that has `current`: a negative
 // value counts as 0; the same value changes nothing; otherwise the running

@@ -9,6 +9,7 @@
 #include "ui/accessible_control.h"
 #include "ui/buffered_paint.h"
 #include "ui/control_protocol.h"
+#include "ui/display_scale.h"
 
 namespace {
 
@@ -18,11 +19,12 @@ struct TransLabel {
     std::wstring caption;
     LabelLook look;
     HCURSOR cursor;
-    GdiFont ownFont;  // the look's font, if it has one
+    int dpi;
+    GdiFont ownFont;  // the look's font at the label's scale, if it has one
 };
 
-GdiFont createFont(const FontSpec& font) {
-    return GdiFont(CreateFontW(font.height, 0, 0, 0, font.weight, FALSE, FALSE, FALSE,
+GdiFont createFont(const FontSpec& font, int dpi) {
+    return GdiFont(CreateFontW(toPixels(font.height, dpi), 0, 0, 0, font.weight, FALSE, FALSE, FALSE,
                                font.charSet, font.outPrecision, font.clipPrecision, font.quality,
                                font.pitchAndFamily, font.face));
 }
@@ -88,11 +90,14 @@ LRESULT handleLabel(HWND window, TransLabel* label, UINT message, WPARAM wParam,
         break;
     case WM_GETOBJECT:
         return answerGetObject(window, wParam, lParam);
-    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDOWN: {
+        // Handlers are told the point in the design's units.
+        const int dpi = label ? label->dpi : kDesignDpi;
         raiseControlEvent(window, kEventLeftButtonDown,
-                          EventArgs{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam),
-                                    keyStateBits(wParam)});
+                          EventArgs{toDesignUnits(GET_X_LPARAM(lParam), dpi),
+                                    toDesignUnits(GET_Y_LPARAM(lParam), dpi), keyStateBits(wParam)});
         return 0;
+    }
     default:
         break;
     }
@@ -107,20 +112,22 @@ bool registerClass(HINSTANCE instance) {
 
 }  // namespace
 
-HWND createTransLabel(HWND parent, const ControlRow& row) {
+HWND createTransLabel(HWND parent, const ControlRow& row, int dpi) {
     HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE));
     if (!registerClass(instance)) return nullptr;
     auto label = std::make_unique<TransLabel>();
     if (row.caption) label->caption = row.caption;
     label->look = *row.look;
     label->cursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(row.cursor));
-    if (row.look->font) label->ownFont = createFont(*row.look->font);
+    label->dpi = dpi;
+    if (row.look->font) label->ownFont = createFont(*row.look->font, dpi);
+    const RECT place = pixelRect(row.left, row.top, row.width, row.height, dpi);
     // Transparent: siblings beneath paint first and the parent does not clip
     // it away, so the picture shows through everywhere the caption is not.
     // The window owns the record from WM_NCCREATE and frees it at WM_NCDESTROY.
     return CreateWindowExW(WS_EX_TRANSPARENT, kClassName, row.caption ? row.caption : L"",
-                                  WS_CHILD | WS_CLIPSIBLINGS, row.left, row.top, row.width,
-                                  row.height, parent,
-                                  reinterpret_cast<HMENU>(static_cast<UINT_PTR>(row.id)),
-                                  instance, &label);
+                           WS_CHILD | WS_CLIPSIBLINGS, place.left, place.top,
+                           place.right - place.left, place.bottom - place.top, parent,
+                           reinterpret_cast<HMENU>(static_cast<UINT_PTR>(row.id)), instance,
+                           &label);
 }

@@ -8,5 +8,6 @@
 
 #include "ui/form_definition.h"
 
-// Created hidden; the caller shows it.
-HWND createTransLabel(HWND parent, const ControlRow& row);
+// Created hidden, at the row's place and with its look's font for the
+// scale; the caller shows it.
+HWND createTransLabel(HWND parent, const ControlRow& row, int dpi);

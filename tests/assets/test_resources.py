@@ -1,8 +1,8 @@
 """The shipped programs' identity as their resources hold it: the icon group
 IDI_HEYU first, carrying every image of the committed icon; the version
 information with one Chinese (PRC) Unicode string table; the application
-manifest with Common Controls 6, the supported systems and no execution
-level or DPI awareness. The icon is in every executable that links the core
+manifest with Common Controls 6, the supported systems, per-monitor DPI
+awareness and no execution level. The icon is in every executable that links the core
 (the unit tests load it too); version and manifest only in the programs.
 
 Needs Debian's python3-pefile: run it with /usr/bin/python3."""
@@ -133,8 +133,12 @@ class ProgramIdentity(unittest.TestCase):
             self.assertEqual((fixed.FileOS, fixed.FileType), (0x40004, 1), "VOS_NT_WINDOWS32, VFT_APP")
         self.each_program(check)
 
-    def test_manifest_asks_for_common_controls_6_and_nothing_that_changes_file_access(self):
+    def test_manifest_asks_for_common_controls_6_dpi_awareness_and_nothing_that_changes_file_access(self):
         asm = "{urn:schemas-microsoft-com:asm.v1}"
+        settings = "{urn:schemas-microsoft-com:asm.v3}application/{urn:schemas-microsoft-com:asm.v3}windowsSettings/"
+        awareness = {"{http://schemas.microsoft.com/SMI/2005/WindowsSettings}dpiAware": "true/pm",
+                     "{http://schemas.microsoft.com/SMI/2016/WindowsSettings}dpiAwareness":
+                         "PerMonitorV2, PerMonitor"}
 
         def check(exe):
             self.assertEqual(exe.ids(RT_MANIFEST), [1], "CREATEPROCESS_MANIFEST_RESOURCE_ID")
@@ -144,10 +148,13 @@ class ProgramIdentity(unittest.TestCase):
             dependency = root.find(asm + "dependency/" + asm + "dependentAssembly/" + asm + "assemblyIdentity")
             self.assertEqual(dependency.attrib, COMMON_CONTROLS)
             self.assertEqual({e.get("Id") for e in root.iter() if e.tag.endswith("}supportedOS")}, SUPPORTED_OS)
+            # The systems read awareness only in these namespaces; anywhere
+            # else they would stretch the window as a bitmap.
+            for tag, value in awareness.items():
+                self.assertEqual(root.findtext(settings + tag), value, tag)
             # An execution level would end file virtualisation, and with it
-            # config.ini under Program Files; DPI awareness would stop the
-            # system from scaling the 96-dpi window picture.
-            for name in ("trustInfo", "requestedExecutionLevel", "dpiAware", "dpiAwareness"):
+            # config.ini under Program Files.
+            for name in ("trustInfo", "requestedExecutionLevel"):
                 self.assertNotIn(name, names)
         self.each_program(check)
 

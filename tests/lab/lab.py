@@ -92,11 +92,11 @@ def quiet():
             "stderr": subprocess.DEVNULL}
 
 
-def start_display(lab: Path, env: dict) -> int:
+def start_display(lab: Path, env: dict, screen: str) -> int:
     # -displayfd lets Xvfb pick a free display number and tell us.
     read_end, write_end = os.pipe()
     proc = subprocess.Popen(
-        ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x800x24",
+        ["Xvfb", "-displayfd", str(write_end), "-screen", "0", screen + "x24",
          "-nolisten", "tcp"], pass_fds=(write_end,), **quiet())
     os.close(write_end)
     number = b""
@@ -200,10 +200,10 @@ def prepare_prefix(lab: Path, env: dict, sound: bool = True):
     marker.write_text(version)
 
 
-def start(lab: Path, arch: str = None, sound: bool = True):
+def start(lab: Path, arch: str = None, sound: bool = True, screen: str = "1280x800"):
     """Starts a lab for Wine of the given architecture (by default the one
     this machine runs, see lab-arch.sh); without sound it has no sound
-    server and its prefix no audio driver."""
+    server and its prefix no audio driver. The screen is WIDTHxHEIGHT."""
     stop(lab)
     lab.mkdir(parents=True, exist_ok=True)
     env = base_env(lab, arch)
@@ -211,7 +211,7 @@ def start(lab: Path, arch: str = None, sound: bool = True):
     try:
         # Stopped in this order: the recorder, the sound server, the window
         # manager, the display.
-        pids.append(start_display(lab, env))
+        pids.append(start_display(lab, env, screen))
         pids.insert(0, start_window_manager(lab, env))
         if sound:
             pids[:0] = start_sound(lab, env)
@@ -227,6 +227,18 @@ def start(lab: Path, arch: str = None, sound: bool = True):
             "HEYU_RECORDING", "HEYU_BROWSER_LOG"]
     (lab / "env").write_text("".join("%s=%s\n" % (k, env[k]) for k in keys))
     print("lab started on display", env["DISPLAY"])
+
+
+def set_dpi(lab: Path, dpi: int):
+    """Gives the lab's prefix a display scale: Wine takes the dots per inch
+    of every program from LogPixels, which it reads when its server starts,
+    so the lab's persistent server starts anew."""
+    env = dict(os.environ)
+    env.update(read_env(lab))
+    reg_add(env, r"HKCU\Control Panel\Desktop", "LogPixels", str(dpi), "REG_DWORD")
+    subprocess.run(["wineserver", "-k"], env=env, **quiet())
+    subprocess.run(["wineserver", "-w"], env=env, **quiet())
+    subprocess.Popen(["wineserver", "-p"], env=env, **quiet()).wait()
 
 
 def alive(pid: int) -> bool:

@@ -25,6 +25,7 @@
 #include "shadow/wnd_shadow.h"
 #include "test_support.h"
 #include "ui/control_table.h"
+#include "ui/display_scale.h"
 #include "ui/form.h"
 #include "ui/pictures.h"
 #include "ui/super_bar.h"
@@ -252,7 +253,7 @@ TEST(Leak, AWindowWhoseCreationFailsLeavesNothingBehind) {
         for (int i = 0; i < 50; ++i) {
             const bool isForm = std::wstring(refused) == L"heyu.Form";
             EXPECT_EQ(isForm ? LoadForm(instance, definition, BindingTable{nullptr, 0})
-                             : createSuperBar(form.window(), *slider),
+                             : createSuperBar(form.window(), *slider, kDesignDpi),
                       nullptr)
                 << refused;
         }

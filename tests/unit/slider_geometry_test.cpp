@@ -1,7 +1,9 @@
 // The slider's arithmetic on the program's slider (160 wide, arrows 15,
-// thumb 20, so U = 110, range 0..100) and on small odd shapes.
+// thumb 20, so U = 110, range 0..100) and on small odd shapes, and the
+// scale's mapping between design units and pixels that it is done in.
 #include <gtest/gtest.h>
 
+#include "ui/display_scale.h"
 #include "ui/slider_geometry.h"
 
 namespace {
@@ -56,14 +58,7 @@ TEST(SliderGeometry, DragTruncatesTheThumbsTravel) {
     EXPECT_EQ(positionFromThumbLeft(200, kRange, kSlider), 100);  // clamped
 }
 
-TEST(SliderGeometry, DraggedThumbStaysBetweenTheArrows) {
-    EXPECT_EQ(clampThumbLeft(3, kSlider), 15);
-    EXPECT_EQ(clampThumbLeft(60, kSlider), 60);
-    EXPECT_EQ(clampThumbLeft(140, kSlider), 125);
-}
-
-TEST(SliderGeometry, FillEndsAtTheThumbsMiddleAndPartsSplitTheWidth) {
-    EXPECT_EQ(fillEnd(125, kSlider), 135);
+TEST(SliderGeometry, PartsSplitTheWidth) {
     EXPECT_EQ(partAt(0, 70, kSlider), SliderPart::LeftArrow);
     EXPECT_EQ(partAt(14, 70, kSlider), SliderPart::LeftArrow);
     EXPECT_EQ(partAt(15, 70, kSlider), SliderPart::Track);
@@ -78,6 +73,31 @@ TEST(SliderGeometry, ClampKeepsPositionsInTheRange) {
     EXPECT_EQ(clampPosition(150, kRange), 100);
     EXPECT_EQ(clampPosition(int64_t{1} << 40, kRange), 100);
     EXPECT_EQ(clampPosition(42, kRange), 42);
+}
+
+// The slider works in design units: a pointer's pixel goes back to the
+// design unit it was scaled from, so a click at a scaled point means what
+// it means at 96 dpi, and the thumb stands where the position puts it.
+TEST(DisplayScale, EveryDesignUnitComesBackFromItsPixelsAtEveryScaleFrom96Up) {
+    for (int dpi : {96, 120, 144, 168, 192, 240, 288}) {
+        for (int unit = -20; unit <= 800; ++unit)
+            ASSERT_EQ(toDesignUnits(toPixels(unit, dpi), dpi), unit) << unit << " at " << dpi;
+        EXPECT_EQ(positionFromClick(toDesignUnits(toPixels(30, dpi), dpi), kRange, kSlider), 5);
+    }
+}
+
+TEST(DisplayScale, EdgesScaleOneByOneSoNeighboursMeet) {
+    const RECT label = pixelRect(45, 40, 64, 32, 144);
+    const RECT gap = pixelRect(109, 40, 4, 32, 144);
+    EXPECT_EQ(label.left, 68);    // 67.5, halves away from zero
+    EXPECT_EQ(label.right, 164);  // 163.5
+    EXPECT_EQ(gap.left, label.right);
+    const RECT close = pixelRect(740, -1, 24, 32, 144);
+    EXPECT_EQ(close.top, -2);  // -1.5
+    EXPECT_EQ(close.bottom, 47);
+    const RECT same = pixelRect(113, 43, 160, 32, 96);
+    EXPECT_EQ(same.left, 113);
+    EXPECT_EQ(same.bottom, 75);
 }
 
 }  // namespace

@@ -15,7 +15,7 @@ LOGFONTW fontOf(HWND label) {
     return font;
 }
 
-TEST(TransLabel, FontsCarryTheTablesFieldsAndChannelNamesUseTheDefaultGuiFont) {
+TEST(TransLabel, FontsCarryTheTablesFields) {
     test::TestForm form(BindingTable{nullptr, 0});
     ASSERT_NE(form.window(), nullptr);
 
@@ -39,9 +39,12 @@ TEST(TransLabel, FontsCarryTheTablesFieldsAndChannelNamesUseTheDefaultGuiFont) {
                       glyph.lfPitchAndFamily,
                   0);
     }
-    for (uint32_t id : ids::channelLabel)
-        EXPECT_EQ(reinterpret_cast<HGDIOBJ>(SendMessageW(form.control(id), WM_GETFONT, 0, 0)),
-                  GetStockObject(DEFAULT_GUI_FONT));
+    for (uint32_t id : ids::channelLabel) {
+        const LOGFONTW name = fontOf(form.control(id));
+        EXPECT_STREQ(name.lfFaceName, L"MS Shell Dlg");
+        EXPECT_EQ(name.lfHeight, -12);
+        EXPECT_EQ(name.lfCharSet, 134);
+    }
 }
 
 }  // namespace

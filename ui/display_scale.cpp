@@ -1,0 +1,48 @@
+#include "ui/display_scale.h"
+
+#include "base/gdi_owners.h"
+
+namespace {
+
+using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
+
+// Looked up once: Windows before 10 1607, XP among them, has no such
+// function, and the program must load there.
+GetDpiForWindowFunction dpiForWindowFunction() {
+    static const GetDpiForWindowFunction function = [] {
+        HMODULE user32 = GetModuleHandleW(L"user32");
+        const FARPROC address = user32 ? GetProcAddress(user32, "GetDpiForWindow") : nullptr;
+        return reinterpret_cast<GetDpiForWindowFunction>(reinterpret_cast<void (*)()>(address));
+    }();
+    return function;
+}
+
+int screenDpi() {
+    const WindowDc screen = windowDc(nullptr);
+    const int dpi = screen ? GetDeviceCaps(screen.get(), LOGPIXELSX) : 0;
+    return dpi > 0 ? dpi : kDesignDpi;
+}
+
+}  // namespace
+
+int windowDpi(HWND window) {
+    const GetDpiForWindowFunction dpiForWindow = dpiForWindowFunction();
+    if (window && dpiForWindow) {
+        const UINT dpi = dpiForWindow(window);
+        if (dpi > 0) return static_cast<int>(dpi);
+    }
+    return screenDpi();
+}
+
+int toPixels(int length, int dpi) {
+    return MulDiv(length, dpi, kDesignDpi);
+}
+
+int toDesignUnits(int pixels, int dpi) {
+    return dpi > 0 ? MulDiv(pixels, kDesignDpi, dpi) : pixels;
+}
+
+RECT pixelRect(int left, int top, int width, int height, int dpi) {
+    return RECT{toPixels(left, dpi), toPixels(top, dpi), toPixels(left + width, dpi),
+                toPixels(top + height, dpi)};
+}

@@ -1,0 +1,29 @@
+// The display scale a window is drawn for. The design is laid out in units
+// of a 96-dpi screen (the control table, the slider's geometry, the fonts'
+// heights); a window at another scale turns each edge into pixels here, and
+// turns the pointer's pixels back into design units the same way. Nothing
+// else multiplies by a scale.
+#pragma once
+
+#include <windows.h>
+
+constexpr int kDesignDpi = 96;
+
+// The dots per inch of the window: what the system says the window is drawn
+// at where it can say so per window (Windows 10 1607 on; Wine), else the
+// screen's, which is every window's on older systems. A null window gets
+// the screen's.
+int windowDpi(HWND window);
+
+// Design units to pixels: MulDiv(length, dpi, 96), rounded to the nearest
+// pixel, halves away from zero.
+int toPixels(int length, int dpi);
+
+// Pixels back to design units, rounded the same way. For every dpi of 96
+// and above, toDesignUnits(toPixels(n)) is n again.
+int toDesignUnits(int pixels, int dpi);
+
+// A rectangle of the design (left, top, width, height) in pixels, each edge
+// scaled on its own, so that rectangles that meet at 96 dpi meet at every
+// scale, without a gap or an overlap.
+RECT pixelRect(int left, int top, int width, int height, int dpi);
