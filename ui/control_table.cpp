@@ -68,8 +68,8 @@ const ControlRow kRows[] = {
 };
 
 const FormDefinition kMainWindow{ids::mainWindow, ids::mainWindowUnit, kMainWindowText,
-                                 kMainWindowWidth, kMainWindowHeight, IDR_BACKGROUND, kRows,
-                                 std::size(kRows)};
+                                 kMainWindowWidth, kMainWindowHeight, IDR_BACKGROUND,
+                                 IDR_BACKGROUND_2X, kRows, std::size(kRows)};
 
 }  // namespace
 

@@ -26,10 +26,7 @@ struct Form {
     const FormDefinition* definition = nullptr;
     BindingTable bindings{};
     HWND window = nullptr;
-    GdiBitmap background;
-    MemoryDc backgroundDc;
-    std::unique_ptr<SelectedObject> backgroundSelection;
-    SIZE backgroundSize{};
+    std::shared_ptr<const ScaledPicture> background;  // at the window's scale
     HFONT font = nullptr;  // the default GUI font: a stock object, not owned
     bool activatedBefore = false;
 
@@ -63,8 +60,8 @@ void paintBackground(const Form& form, HDC dc) {
         return;
     }
     SetStretchBltMode(dc, COLORONCOLOR);
-    StretchBlt(dc, 0, 0, client.right, client.bottom, form.backgroundDc.get(), 0, 0,
-               form.backgroundSize.cx, form.backgroundSize.cy, SRCCOPY);
+    StretchBlt(dc, 0, 0, client.right, client.bottom, form.background->dc.get(), 0, 0,
+               form.background->size.cx, form.background->size.cy, SRCCOPY);
 }
 
 // The whole client area as the user sees it: the background, then every
@@ -290,15 +287,10 @@ HWND createControl(HWND parent, const ControlRow& row, int dpi) {
     return nullptr;
 }
 
-void loadBackground(Form& form) {
-    form.background = loadPicture(form.definition->backgroundPicture);
-    if (!form.background) return;
-    BITMAP info{};
-    GetObjectW(form.background.get(), sizeof(info), &info);
-    form.backgroundSize = SIZE{info.bmWidth, info.bmHeight};
-    form.backgroundDc = MemoryDc(nullptr);
-    form.backgroundSelection =
-        std::make_unique<SelectedObject>(form.backgroundDc.get(), form.background.get());
+void loadBackground(Form& form, int dpi) {
+    const FormDefinition& definition = *form.definition;
+    form.background = sharedPictureAt(definition.backgroundPicture, definition.backgroundPicture2x,
+                                      SIZE{definition.width, definition.height}, dpi);
 }
 
 // Creates the controls from the last row up to the first and stacks them so
@@ -343,7 +335,6 @@ HWND LoadForm(HINSTANCE instance, const FormDefinition& definition, BindingTable
     auto form = std::make_unique<Form>();
     form->definition = &definition;
     form->bindings = bindings;
-    loadBackground(*form);
     // Made at the screen's scale; the window's own, which a system with a
     // scale per monitor may give it, is known once it exists.
     RECT place = windowPlace(definition, windowDpi(nullptr));
@@ -359,6 +350,7 @@ HWND LoadForm(HINSTANCE instance, const FormDefinition& definition, BindingTable
     if (!window) return nullptr;
     liveForms().push_back(record);
     const int dpi = windowDpi(window);
+    loadBackground(*record, dpi);
     place = windowPlace(definition, dpi);
     RECT outer;
     GetWindowRect(window, &outer);

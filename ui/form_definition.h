@@ -57,7 +57,8 @@ struct FormDefinition {
     const wchar_t* text;
     int width;
     int height;
-    int backgroundPicture;  // the RCDATA picture stretched over the client area; 0: none
+    int backgroundPicture;    // the RCDATA picture stretched over the client area; 0: none
+    int backgroundPicture2x;  // the same at twice the size, for scales above 96 dpi; 0: none
     const ControlRow* rows;
     size_t rowCount;
 };

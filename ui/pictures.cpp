@@ -1,10 +1,14 @@
 #include "ui/pictures.h"
 
 #include <cstring>
+#include <map>
+#include <utility>
 
 #include "base/embedded_data.h"
 #include "base/gdiplus_owners.h"
 #include "base/unique_handle.h"
+#include "ui/area_resample.h"
+#include "ui/display_scale.h"
 #include "ui/resources.h"
 
 namespace {
@@ -17,6 +21,52 @@ GdiBitmap loadBitmapResource(HINSTANCE instance, int id) {
 MaskedStrip loadStrip(HINSTANCE instance, int imageId, int maskId) {
     return MaskedStrip{loadBitmapResource(instance, imageId),
                        loadBitmapResource(instance, maskId)};
+}
+
+// A 32-bit bitmap info header for pixels top row first.
+BITMAPINFO topDownInfo(int width, int height) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    return info;
+}
+
+Pixels pixelsOf(HBITMAP bitmap) {
+    BITMAP shape{};
+    Pixels pixels;
+    if (!GetObjectW(bitmap, sizeof(shape), &shape) || shape.bmWidth <= 0 || shape.bmHeight <= 0)
+        return pixels;
+    pixels.width = shape.bmWidth;
+    pixels.height = shape.bmHeight;
+    pixels.data.resize(static_cast<size_t>(pixels.width) * pixels.height);
+    BITMAPINFO info = topDownInfo(pixels.width, pixels.height);
+    const WindowDc screen = windowDc(nullptr);
+    if (GetDIBits(screen.get(), bitmap, 0, pixels.height, pixels.data.data(), &info,
+                  DIB_RGB_COLORS) != pixels.height)
+        return Pixels{};
+    return pixels;
+}
+
+GdiBitmap bitmapOf(const Pixels& pixels) {
+    BITMAPINFO info = topDownInfo(pixels.width, pixels.height);
+    void* bits = nullptr;
+    GdiBitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (bitmap && bits) std::memcpy(bits, pixels.data.data(), pixels.data.size() * 4);
+    return bitmap;
+}
+
+GdiBitmap pictureAt(int picture, int picture2x, SIZE designSize, int dpi) {
+    const SIZE size{toPixels(designSize.cx, dpi), toPixels(designSize.cy, dpi)};
+    const SIZE size2x{2 * designSize.cx, 2 * designSize.cy};
+    if (dpi == kDesignDpi || !picture2x) return loadPicture(picture);
+    if (size.cx == size2x.cx && size.cy == size2x.cy) return loadPicture(picture2x);
+    GdiBitmap original = loadPicture(dpi < kDesignDpi ? picture : picture2x);
+    if (!original) return {};
+    return bitmapOf(resampleByArea(pixelsOf(original.get()), size.cx, size.cy));
 }
 
 }  // namespace
@@ -47,6 +97,26 @@ GdiBitmap loadPicture(int resourceId) {
         Gdiplus::Ok)
         return {};
     return GdiBitmap(bitmap);
+}
+
+std::shared_ptr<const ScaledPicture> sharedPictureAt(int picture, int picture2x, SIZE designSize,
+                                                     int dpi) {
+    // Only the GUI thread draws, so the cache needs no lock.
+    static std::map<std::pair<int, int>, std::weak_ptr<const ScaledPicture>> made;
+    std::weak_ptr<const ScaledPicture>& slot = made[{picture, dpi}];
+    std::shared_ptr<const ScaledPicture> shared = slot.lock();
+    if (shared) return shared;
+    auto scaledPicture = std::make_shared<ScaledPicture>();
+    scaledPicture->bitmap = pictureAt(picture, picture2x, designSize, dpi);
+    if (!scaledPicture->bitmap) return nullptr;
+    BITMAP shape{};
+    GetObjectW(scaledPicture->bitmap.get(), sizeof(shape), &shape);
+    scaledPicture->size = SIZE{shape.bmWidth, shape.bmHeight};
+    scaledPicture->dc = MemoryDc(nullptr);
+    scaledPicture->selection = std::make_unique<SelectedObject>(scaledPicture->dc.get(),
+                                                                scaledPicture->bitmap.get());
+    slot = scaledPicture;
+    return scaledPicture;
 }
 
 std::shared_ptr<const SliderSkin> sharedSliderSkin(HINSTANCE instance) {

@@ -34,6 +34,24 @@ constexpr int kStripHeight = 13;
 // decoded as a GDI bitmap; null if it is missing or GDI+ cannot decode it.
 GdiBitmap loadPicture(int resourceId);
 
+// A picture made for one display scale, selected into a memory device
+// context of its own, so that everyone who holds it can draw from it.
+struct ScaledPicture {
+    GdiBitmap bitmap;
+    MemoryDc dc;
+    std::unique_ptr<SelectedObject> selection;
+    SIZE size{};
+};
+
+// A picture of the design size (96-dpi units) for a scale: the 1x picture
+// at 96 dpi, the 2x one at 192; for every other scale the 2x one (the 1x
+// below 96 dpi) resized once to the scale's size with the program's own
+// area averaging, never the 1x picture enlarged. Made once per picture and
+// scale and shared while anyone holds it; null when the picture cannot be
+// decoded. Without a 2x picture (0) the 1x one serves every scale.
+std::shared_ptr<const ScaledPicture> sharedPictureAt(int picture, int picture2x, SIZE designSize,
+                                                     int dpi);
+
 // The slider strips, loaded at the first call and shared by every caller
 // that still holds them: all sliders look alike, so one set of bitmaps
 // serves them all, and it is freed with the last holder.

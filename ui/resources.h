@@ -3,6 +3,7 @@
 #pragma once
 
 #define IDR_BACKGROUND 101
+#define IDR_BACKGROUND_2X 102
 #define IDB_BAR_LIGHT 301
 #define IDB_BAR_LIGHT_MASK 302
 #define IDB_BAR_DARK 303

@@ -115,29 +115,40 @@ def jpeg_segments(data):
 # --- the background -------------------------------------------------------
 
 class BackgroundJpegTest(unittest.TestCase):
-    def setUp(self):
-        self.data = read("background.jpg")
-        self.segments = jpeg_segments(self.data)
-        self.markers = [m for m, _ in self.segments]
+    """The picture at 1x and the same drawing at 2x for high-dpi screens."""
+    FILES = {"background.jpg": ((770, 445), 200000), "background_2x.jpg": ((1540, 890), 400000)}
 
-    def test_is_baseline_770_by_445_with_three_8_bit_components(self):
-        frames = [(m, p) for m, p in self.segments if 0xC0 <= m <= 0xCF and m not in (0xC4, 0xC8, 0xCC)]
-        self.assertEqual([m for m, _ in frames], [0xC0], "exactly one frame, baseline (SOF0)")
-        precision, height, width, components = struct.unpack_from(">BHHB", frames[0][1])
-        self.assertEqual((width, height), (770, 445))
-        self.assertEqual(precision, 8)
-        self.assertEqual(components, 3)
+    def each_file(self, check):
+        for name, (size, limit) in self.FILES.items():
+            with self.subTest(name=name):
+                data = read(name)
+                segments = jpeg_segments(data)
+                check(data, segments, [m for m, _ in segments], size, limit)
+
+    def test_is_baseline_of_its_size_with_three_8_bit_components(self):
+        def check(data, segments, markers, size, limit):
+            frames = [(m, p) for m, p in segments if 0xC0 <= m <= 0xCF and m not in (0xC4, 0xC8, 0xCC)]
+            self.assertEqual([m for m, _ in frames], [0xC0], "exactly one frame, baseline (SOF0)")
+            precision, height, width, components = struct.unpack_from(">BHHB", frames[0][1])
+            self.assertEqual((width, height), size)
+            self.assertEqual(precision, 8)
+            self.assertEqual(components, 3)
+        self.each_file(check)
 
     def test_carries_no_metadata(self):
-        self.assertNotIn(0xE1, self.markers, "EXIF/XMP segment")
-        self.assertNotIn(0xFE, self.markers, "comment segment")
-        self.assertFalse(any(0xE2 <= m <= 0xEF for m in self.markers), "profile or vendor segment")
+        def check(data, segments, markers, size, limit):
+            self.assertNotIn(0xE1, markers, "EXIF/XMP segment")
+            self.assertNotIn(0xFE, markers, "comment segment")
+            self.assertFalse(any(0xE2 <= m <= 0xEF for m in markers), "profile or vendor segment")
+        self.each_file(check)
 
     def test_stream_is_complete_and_of_a_sensible_size(self):
-        self.assertEqual(self.data[-2:], b"\xff\xd9")
-        self.assertEqual(self.markers[-1], 0xDA)
-        self.assertGreater(len(self.data), 40000, "suspiciously small: picture content missing?")
-        self.assertLess(len(self.data), 200000, "too large to embed comfortably")
+        def check(data, segments, markers, size, limit):
+            self.assertEqual(data[-2:], b"\xff\xd9")
+            self.assertEqual(markers[-1], 0xDA)
+            self.assertGreater(len(data), 40000, "suspiciously small: picture content missing?")
+            self.assertLess(len(data), limit, "too large to embed comfortably")
+        self.each_file(check)
 
 
 # --- the slider strips ----------------------------------------------------
