@@ -59,6 +59,61 @@ GdiBitmap bitmapOf(const Pixels& pixels) {
     return bitmap;
 }
 
+// One image of a 2x strip at a scale. The colour strip is black where the
+// mask is transparent, so the mean colour over an area is the opaque part's
+// colour times its coverage: divided by that, the edge keeps its colour.
+void resizeImage(const Pixels& colour, const Pixels& mask, int x2x, int width2x, Pixels& colourOut,
+                 Pixels& maskOut, int xOut, int widthOut) {
+    Pixels image{width2x, colour.height, {}};
+    image.data.reserve(static_cast<size_t>(width2x) * colour.height);
+    for (int y = 0; y < colour.height; ++y) {
+        for (int x = x2x; x < x2x + width2x; ++x) {
+            const size_t at = static_cast<size_t>(y) * colour.width + x;
+            const bool opaque = (mask.data[at] & 0xFFFFFF) == 0;
+            image.data.push_back((colour.data[at] & 0xFFFFFF) | (opaque ? 0xFF000000u : 0));
+        }
+    }
+    const Pixels resized = resampleByArea(image, widthOut, colourOut.height);
+    for (int y = 0; y < resized.height; ++y) {
+        for (int x = 0; x < resized.width; ++x) {
+            const uint32_t pixel = resized.data[static_cast<size_t>(y) * resized.width + x];
+            const uint32_t coverage = pixel >> 24;
+            const size_t at = static_cast<size_t>(y) * colourOut.width + xOut + x;
+            if (coverage < 128) {
+                colourOut.data[at] = 0;
+                maskOut.data[at] = 0xFFFFFF;
+                continue;
+            }
+            uint32_t opaque = 0;
+            for (int c = 0; c < 3; ++c) {
+                const uint32_t value = (((pixel >> (8 * c)) & 0xFF) * 255 + coverage / 2) / coverage;
+                opaque |= (value > 255 ? 255 : value) << (8 * c);
+            }
+            colourOut.data[at] = opaque;
+            maskOut.data[at] = 0;
+        }
+    }
+}
+
+// A 2x strip of `count` images, each `imageWidth` design units wide, at a
+// scale.
+MaskedStrip stripAt(const MaskedStrip& strip2x, int imageWidth, int count, int dpi) {
+    const Pixels colour = pixelsOf(strip2x.image.get());
+    const Pixels mask = pixelsOf(strip2x.mask.get());
+    const int width = toPixels(imageWidth, dpi);
+    const int height = toPixels(kStripHeight, dpi);
+    if (colour.data.empty() || mask.width != colour.width || mask.height != colour.height ||
+        width <= 0 || height <= 0)
+        return {};
+    Pixels colourOut{width * count, height, {}};
+    colourOut.data.resize(static_cast<size_t>(colourOut.width) * height);
+    Pixels maskOut = colourOut;
+    for (int image = 0; image < count; ++image)
+        resizeImage(colour, mask, image * 2 * imageWidth, 2 * imageWidth, colourOut, maskOut,
+                    image * width, width);
+    return MaskedStrip{bitmapOf(colourOut), bitmapOf(maskOut)};
+}
+
 GdiBitmap pictureAt(int picture, int picture2x, SIZE designSize, int dpi) {
     const SIZE size{toPixels(designSize.cx, dpi), toPixels(designSize.cy, dpi)};
     const SIZE size2x{2 * designSize.cx, 2 * designSize.cy};
@@ -119,18 +174,39 @@ std::shared_ptr<const ScaledPicture> sharedPictureAt(int picture, int picture2x,
     return scaledPicture;
 }
 
-std::shared_ptr<const SliderSkin> sharedSliderSkin(HINSTANCE instance) {
+std::shared_ptr<const SliderSkin> sharedSliderSkin(HINSTANCE instance, int dpi) {
     // Only the GUI thread makes sliders, so the cache needs no lock.
-    static std::weak_ptr<const SliderSkin> shared;
-    std::shared_ptr<const SliderSkin> skin = shared.lock();
+    static std::map<int, std::weak_ptr<const SliderSkin>> made;
+    std::weak_ptr<const SliderSkin>& slot = made[dpi];
+    std::shared_ptr<const SliderSkin> skin = slot.lock();
     if (skin) return skin;
-    skin = std::make_shared<const SliderSkin>(
-        SliderSkin{loadStrip(instance, IDB_BAR_LIGHT, IDB_BAR_LIGHT_MASK),
-                   loadStrip(instance, IDB_BAR_DARK, IDB_BAR_DARK_MASK),
-                   loadStrip(instance, IDB_ARROWS, IDB_ARROWS_MASK),
-                   loadStrip(instance, IDB_THUMB, IDB_THUMB_MASK)});
-    shared = skin;
+    if (dpi == kDesignDpi) {
+        skin = std::make_shared<const SliderSkin>(
+            SliderSkin{loadStrip(instance, IDB_BAR_LIGHT, IDB_BAR_LIGHT_MASK),
+                       loadStrip(instance, IDB_BAR_DARK, IDB_BAR_DARK_MASK),
+                       loadStrip(instance, IDB_ARROWS, IDB_ARROWS_MASK),
+                       loadStrip(instance, IDB_THUMB, IDB_THUMB_MASK), dpi});
+    } else if (dpi == 2 * kDesignDpi) {
+        skin = std::make_shared<const SliderSkin>(
+            SliderSkin{loadStrip(instance, IDB_BAR_LIGHT_2X, IDB_BAR_LIGHT_2X_MASK),
+                       loadStrip(instance, IDB_BAR_DARK_2X, IDB_BAR_DARK_2X_MASK),
+                       loadStrip(instance, IDB_ARROWS_2X, IDB_ARROWS_2X_MASK),
+                       loadStrip(instance, IDB_THUMB_2X, IDB_THUMB_2X_MASK), dpi});
+    } else {
+        const std::shared_ptr<const SliderSkin> twice = sharedSliderSkin(instance, 2 * kDesignDpi);
+        skin = std::make_shared<const SliderSkin>(
+            SliderSkin{stripAt(twice->lightBar, kBarImageWidth, 1, dpi),
+                       stripAt(twice->darkBar, kBarImageWidth, 1, dpi),
+                       stripAt(twice->arrows, kArrowImageWidth, 8, dpi),
+                       stripAt(twice->thumb, kThumbImageWidth, 16, dpi), dpi});
+    }
+    slot = skin;
     return skin;
+}
+
+POINT stripColumns(const SliderSkin& skin, int imageWidth, int image, int from, int to) {
+    const int left = image * toPixels(imageWidth, skin.dpi) + toPixels(from, skin.dpi);
+    return POINT{left, image * toPixels(imageWidth, skin.dpi) + toPixels(to, skin.dpi) - left};
 }
 
 void drawMasked(HDC dc, int x, int y, int w, int h, const MaskedStrip& strip, int sx, int sy,
@@ -158,14 +234,13 @@ void drawMasked(HDC dc, int x, int y, int w, int h, const MaskedStrip& strip, in
     SetTextColor(dc, oldText);
 }
 
-void drawBar(HDC dc, int x, int y, int w, int h, int endWidth, const MaskedStrip& bar) {
-    if (w <= 0 || endWidth <= 0) return;
-    const int end = w < 2 * endWidth ? w / 2 : endWidth;
-    const int sourceEnd = MulDiv(end, kBarFixedColumns, endWidth);
-    const int middleSource = kBarImageWidth - 2 * kBarFixedColumns;
-    drawMasked(dc, x, y, end, h, bar, 0, 0, sourceEnd, kBarImageHeight);
-    drawMasked(dc, x + end, y, w - 2 * end, h, bar, kBarFixedColumns, 0, middleSource,
-               kBarImageHeight);
-    drawMasked(dc, x + w - end, y, end, h, bar, kBarImageWidth - sourceEnd, 0, sourceEnd,
-               kBarImageHeight);
+void drawBar(HDC dc, int x, int y, int w, int h, const SliderSkin& skin, const MaskedStrip& bar) {
+    const int fixed = toPixels(kBarFixedColumns, skin.dpi);
+    const int image = toPixels(kBarImageWidth, skin.dpi);
+    const int rows = toPixels(kStripHeight, skin.dpi);
+    if (w <= 0 || fixed <= 0) return;
+    const int end = w < 2 * fixed ? w / 2 : fixed;
+    drawMasked(dc, x, y, end, h, bar, 0, 0, end, rows);
+    drawMasked(dc, x + end, y, w - 2 * end, h, bar, fixed, 0, image - 2 * fixed, rows);
+    drawMasked(dc, x + w - end, y, end, h, bar, image - end, 0, end, rows);
 }

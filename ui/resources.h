@@ -12,6 +12,15 @@
 #define IDB_ARROWS_MASK 306
 #define IDB_THUMB 307
 #define IDB_THUMB_MASK 308
+// The same strips at 2x, for high-dpi screens.
+#define IDB_BAR_LIGHT_2X 311
+#define IDB_BAR_LIGHT_2X_MASK 312
+#define IDB_BAR_DARK_2X 313
+#define IDB_BAR_DARK_2X_MASK 314
+#define IDB_ARROWS_2X 315
+#define IDB_ARROWS_2X_MASK 316
+#define IDB_THUMB_2X 317
+#define IDB_THUMB_2X_MASK 318
 
 // The program's icon: the first icon group of the executable, so that the
 // shell shows it for the file, and the icon of the notification area.

@@ -131,28 +131,36 @@ void redraw(const SuperBar& bar) {
     RedrawWindow(bar.window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
 }
 
-// Draws the part (sx, 0, sw, the strip's height) of a strip into the
-// design's columns [from, to) of the slider, counted from x pixels, in the
-// bar strips' rows.
-void drawPiece(HDC dc, const SuperBar& bar, int x, int from, int to, const MaskedStrip& strip,
-               int sx, int sw) {
-    const int left = x + pixels(bar, from);
-    drawMasked(dc, left, barTop(bar), x + pixels(bar, to) - left, stripHeight(bar), strip, sx, 0,
-               sw, kStripHeight);
+// Draws the design's columns [from, to) of one image of a strip (images
+// imageWidth design units wide) into the design's columns [at, at + to -
+// from) of the slider counted from x pixels, in the bar strips' rows.
+void drawPiece(HDC dc, const SuperBar& bar, int x, int at, const MaskedStrip& strip,
+               int imageWidth, int image, int from, int to) {
+    const int left = x + pixels(bar, at);
+    const POINT source = stripColumns(*bar.skin, imageWidth, image, from, to);
+    drawMasked(dc, left, barTop(bar), x + pixels(bar, at + to - from) - left, stripHeight(bar),
+               strip, source.x, 0, source.y, toPixels(kStripHeight, bar.skin->dpi));
 }
 
 void drawThumb(HDC dc, const SuperBar& bar) {
     const int look = static_cast<int>(lookOf(bar.parts[index(SliderPart::Thumb)]));
     const int piece = kThumbImageWidth;
     const int width = bar.metrics.thumbWidth;
-    auto source = [&](int which) { return (look * 4 + which) * piece; };
     const MaskedStrip& strip = bar.skin->thumb;
-    drawPiece(dc, bar, bar.thumbX, 0, piece, strip, source(0), piece);
+    auto draw = [&](int at, int which, int columns) {
+        drawPiece(dc, bar, bar.thumbX, at, strip, piece, look * 4 + which, 0, columns);
+    };
+    draw(0, 0, piece);
     // The middle piece stretches over whatever the two ends leave free.
-    drawPiece(dc, bar, bar.thumbX, piece, width - piece, strip, source(1), piece);
-    drawPiece(dc, bar, bar.thumbX, width - piece, width, strip, source(3), piece);
-    const int grip = (width - piece) / 2;
-    drawPiece(dc, bar, bar.thumbX, grip, grip + piece, strip, source(2), piece);
+    if (width > 2 * piece) {
+        const int left = bar.thumbX + pixels(bar, piece);
+        const POINT source = stripColumns(*bar.skin, piece, look * 4 + 1, 0, piece);
+        drawMasked(dc, left, barTop(bar), bar.thumbX + pixels(bar, width - piece) - left,
+                   stripHeight(bar), strip, source.x, 0, source.y,
+                   toPixels(kStripHeight, bar.skin->dpi));
+    }
+    draw(width - piece, 3, piece);
+    draw((width - piece) / 2, 2, piece);
 }
 
 // The whole slider in its own client coordinates, over what the DC shows.
@@ -162,15 +170,16 @@ void paintSuperBar(HDC dc, const SuperBar& bar) {
     const int height = stripHeight(bar);
     const int arrow = arrowWidth(bar);
     const int rightArrow = rightArrowLeft(bar);
-    const int barEnd = pixels(bar, kBarFixedColumns);
-    drawBar(dc, arrow, y, rightArrow - arrow, height, barEnd, bar.skin->lightBar);
-    drawBar(dc, arrow, y, fillEndPixels(bar) - arrow, height, barEnd, bar.skin->darkBar);
+    drawBar(dc, arrow, y, rightArrow - arrow, height, *bar.skin, bar.skin->lightBar);
+    drawBar(dc, arrow, y, fillEndPixels(bar) - arrow, height, *bar.skin, bar.skin->darkBar);
     const int leftLook = static_cast<int>(lookOf(bar.parts[index(SliderPart::LeftArrow)]));
     const int rightLook = 4 + static_cast<int>(lookOf(bar.parts[index(SliderPart::RightArrow)]));
-    drawMasked(dc, 0, y, arrow, height, bar.skin->arrows, leftLook * kArrowImageWidth, 0,
-               kArrowImageWidth, kStripHeight);
-    drawMasked(dc, rightArrow, y, bar.widthPixels - rightArrow, height, bar.skin->arrows,
-               rightLook * kArrowImageWidth, 0, kArrowImageWidth, kStripHeight);
+    const int rows = toPixels(kStripHeight, bar.skin->dpi);
+    const POINT left = stripColumns(*bar.skin, kArrowImageWidth, leftLook, 0, kArrowImageWidth);
+    const POINT right = stripColumns(*bar.skin, kArrowImageWidth, rightLook, 0, kArrowImageWidth);
+    drawMasked(dc, 0, y, arrow, height, bar.skin->arrows, left.x, 0, left.y, rows);
+    drawMasked(dc, rightArrow, y, bar.widthPixels - rightArrow, height, bar.skin->arrows, right.x,
+               0, right.y, rows);
     drawThumb(dc, bar);
 }
 
@@ -568,7 +577,7 @@ HWND createSuperBar(HWND parent, const ControlRow& row, int dpi) {
     record->dpi = dpi;
     const RECT place = pixelRect(row.left, row.top, row.width, row.height, dpi);
     record->widthPixels = place.right - place.left;
-    record->skin = sharedSliderSkin(instance);
+    record->skin = sharedSliderSkin(instance, dpi);
     record->thumbX = thumbPixels(*record, record->position);
     SuperBar* bar = record.get();
     // A tab stop; its parts are clipped out of its own painting.

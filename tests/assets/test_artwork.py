@@ -155,6 +155,8 @@ class BackgroundJpegTest(unittest.TestCase):
 
 STRIPS = {"bar_light": (60, 1), "bar_dark": (60, 1), "arrows": (15, 8), "thumb": (10, 16)}
 HEIGHT = 13
+# Each strip at 1x and, for high-dpi screens, at 2x: the file name's suffix.
+SCALES = {1: "", 2: "_2x"}
 
 
 def load_strip(stem):
@@ -163,10 +165,11 @@ def load_strip(stem):
     return colour_info, colour, mask_info, palette, mask
 
 
-def cells(stem):
+def cells(stem, scale=1):
     """The strip's images as (colour rows, mask rows) pairs, left to right."""
-    _, colour, _, _, mask = load_strip(stem)
+    _, colour, _, _, mask = load_strip(stem + SCALES[scale])
     width, count = STRIPS[stem]
+    width *= scale
     return [([row[i * width:(i + 1) * width] for row in colour], [row[i * width:(i + 1) * width] for row in mask])
             for i in range(count)]
 
@@ -187,47 +190,55 @@ def mean_opaque(cell, fn):
 
 
 class StripFormatTest(unittest.TestCase):
+    def each_strip(self, check):
+        for stem in STRIPS:
+            for scale, suffix in SCALES.items():
+                with self.subTest(strip=stem + suffix):
+                    check(stem, scale, *load_strip(stem + suffix))
+
     def test_colour_and_mask_bitmaps_have_the_strip_size(self):
-        for stem, (width, count) in STRIPS.items():
-            with self.subTest(strip=stem):
-                colour_info, colour, mask_info, palette, mask = load_strip(stem)
-                for info in (colour_info, mask_info):
-                    self.assertEqual(info["size"], 40, "BITMAPINFOHEADER")
-                    self.assertEqual((info["width"], info["height"]), (width * count, HEIGHT), "bottom-up, full size")
-                    self.assertEqual((info["planes"], info["compression"]), (1, 0))
-                    self.assertEqual(info["file_size"], info["actual_size"])
-                self.assertEqual(colour_info["bits"], 24)
-                self.assertEqual(mask_info["bits"], 1)
-                self.assertEqual(palette, [(0, 0, 0), (255, 255, 255)], "mask palette black, white")
+        def check(stem, scale, colour_info, colour, mask_info, palette, mask):
+            width, count = STRIPS[stem]
+            for info in (colour_info, mask_info):
+                self.assertEqual(info["size"], 40, "BITMAPINFOHEADER")
+                self.assertEqual((info["width"], info["height"]), (width * count * scale, HEIGHT * scale),
+                                 "bottom-up, full size")
+                self.assertEqual((info["planes"], info["compression"]), (1, 0))
+                self.assertEqual(info["file_size"], info["actual_size"])
+            self.assertEqual(colour_info["bits"], 24)
+            self.assertEqual(mask_info["bits"], 1)
+            self.assertEqual(palette, [(0, 0, 0), (255, 255, 255)], "mask palette black, white")
+        self.each_strip(check)
 
     def test_transparent_pixels_are_black_so_and_then_or_composites(self):
-        for stem in STRIPS:
-            with self.subTest(strip=stem):
-                _, colour, _, _, mask = load_strip(stem)
-                for y in range(HEIGHT):
-                    for x, bit in enumerate(mask[y]):
-                        if bit:
-                            self.assertEqual(colour[y][x], (0, 0, 0), "pixel (%d, %d)" % (x, y))
+        def check(stem, scale, colour_info, colour, mask_info, palette, mask):
+            for y in range(HEIGHT * scale):
+                for x, bit in enumerate(mask[y]):
+                    if bit:
+                        self.assertEqual(colour[y][x], (0, 0, 0), "pixel (%d, %d)" % (x, y))
+        self.each_strip(check)
 
     def test_every_image_has_a_shape_and_a_transparent_outline(self):
         for stem in STRIPS:
-            for i, (colour, mask) in enumerate(cells(stem)):
-                if stem == "thumb" and i % 4 == 1:
-                    continue  # the thumb's middle piece is a solid slice of its body
-                with self.subTest(strip=stem, image=i):
-                    flat = [bit for row in mask for bit in row]
-                    self.assertIn(0, flat, "image has no opaque pixel")
-                    self.assertIn(1, flat, "image has no transparent pixel")
+            for scale in SCALES:
+                for i, (colour, mask) in enumerate(cells(stem, scale)):
+                    if stem == "thumb" and i % 4 == 1:
+                        continue  # the thumb's middle piece is a solid slice of its body
+                    with self.subTest(strip=stem, scale=scale, image=i):
+                        flat = [bit for row in mask for bit in row]
+                        self.assertIn(0, flat, "image has no opaque pixel")
+                        self.assertIn(1, flat, "image has no transparent pixel")
 
 
 class BarTest(unittest.TestCase):
     def test_middle_columns_are_uniform_so_the_bar_stretches(self):
         for stem in ("bar_light", "bar_dark"):
-            with self.subTest(bar=stem):
-                colour, mask = cells(stem)[0]
-                for x in range(6, 54):
-                    self.assertEqual(column(colour, x), column(colour, 6), "colour column %d" % x)
-                    self.assertEqual(column(mask, x), column(mask, 6), "mask column %d" % x)
+            for scale in SCALES:
+                with self.subTest(bar=stem, scale=scale):
+                    colour, mask = cells(stem, scale)[0]
+                    for x in range(6 * scale, 54 * scale):
+                        self.assertEqual(column(colour, x), column(colour, 6 * scale), "colour column %d" % x)
+                        self.assertEqual(column(mask, x), column(mask, 6 * scale), "mask column %d" % x)
 
     def test_ends_are_rounded_within_six_pixels(self):
         for stem in ("bar_light", "bar_dark"):

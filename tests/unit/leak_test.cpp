@@ -245,7 +245,7 @@ TEST(Leak, AWindowWhoseCreationFailsLeavesNothingBehind) {
     for (size_t i = 0; i < definition.rowCount && !slider; ++i)
         if (definition.rows[i].kind == ControlKind::SuperBar) slider = &definition.rows[i];
     ASSERT_NE(slider, nullptr);
-    const long sliderRecords = sharedSliderSkin(instance).use_count();
+    const long sliderRecords = sharedSliderSkin(instance, kDesignDpi).use_count();
     const Census before = census(form.window());
     // A slider refused, a slider whose parts are refused, a form refused.
     for (const wchar_t* refused : {L"heyu.SuperBar", L"heyu.SuperBarPart", L"heyu.Form"}) {
@@ -260,7 +260,7 @@ TEST(Leak, AWindowWhoseCreationFailsLeavesNothingBehind) {
     }
     dispatchPending();
     expectUnchanged(before, census(form.window()), "150 refused creations");
-    EXPECT_EQ(sharedSliderSkin(instance).use_count(), sliderRecords);
+    EXPECT_EQ(sharedSliderSkin(instance, kDesignDpi).use_count(), sliderRecords);
 }
 
 TEST(Leak, AThousandMasksOverTheMainWindowLeaveNothingBehind) {

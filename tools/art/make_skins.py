@@ -6,6 +6,10 @@ colour strip is pure black, so the program draws a strip by AND-ing the mask and
 then OR-ing the colour. A 1-bit mask has no partial transparency, so shape edges
 are anti-aliased against the dark night sky the sliders stand on.
 
+Each strip is made twice: at 1x, and at 2x (files ending in "_2x") for
+high-dpi screens, from the same shapes sampled at twice the density: every
+size below is in 1x pixels.
+
 Usage: make_skins.py OUTPUT_DIR
 """
 
@@ -73,7 +77,8 @@ def triangle_distance(px, py, points):
 class Picture:
     """A small picture: colours plus a transparency flag per pixel."""
 
-    def __init__(self, width, height):
+    def __init__(self, width, height, scale=1):
+        width, height = width * scale, height * scale
         self.width = width
         self.height = height
         self.colour = [[(0, 0, 0)] * width for _ in range(height)]
@@ -90,21 +95,24 @@ class Picture:
                     self.put(x0 + x, y, other.colour[y][x])
 
 
-def paint_shape(width, distance, shade):
-    """Rasterises one shape: `distance(px, py)` is its signed distance, `shade(x, y, d)`
-    the colour of pixel (x, y) whose centre lies at distance d (d <= 0 inside)."""
-    pic = Picture(width, HEIGHT)
-    for y in range(HEIGHT):
-        for x in range(width):
-            d = distance(x + 0.5, y + 0.5)
-            coverage = clamp01(0.5 - d)
+def paint_shape(width, distance, shade, scale):
+    """Rasterises one shape at a scale: `distance(px, py)` is its signed distance,
+    `shade(x, y, d)` the colour of the pixel whose centre lies at (x + 0.5, y + 0.5)
+    and at distance d (d <= 0 inside), all in 1x pixels; a pixel at 2x covers half
+    of one each way. The edges' anti-aliasing is a pixel of the scale wide."""
+    pic = Picture(width, HEIGHT, scale)
+    for y in range(pic.height):
+        for x in range(pic.width):
+            cx, cy = (x + 0.5) / scale, (y + 0.5) / scale
+            d = distance(cx, cy)
+            coverage = clamp01(0.5 - d * scale)
             if coverage < COVERAGE_THRESHOLD:
                 continue
-            pic.put(x, y, lerp(BACKDROP, shade(x, y, d), coverage))
+            pic.put(x, y, lerp(BACKDROP, shade(cx - 0.5, cy - 0.5, d), coverage))
     return pic
 
 
-def bar(top, bottom, edge, highlight):
+def bar(top, bottom, edge, highlight, scale):
     """A 60 x 13 bar, 9 pixels high and centred, with half-round ends. Columns
     6 to 53 are identical so the program can stretch the middle."""
     bar_top, bar_bottom = 2.0, 11.0
@@ -116,14 +124,14 @@ def bar(top, bottom, edge, highlight):
         if d > -1.0:
             return edge
         colour = lerp(top, bottom, (y - bar_top - 1) / (bar_bottom - bar_top - 3))
-        if highlight is not None and y == int(bar_top) + 1:
+        if highlight is not None and round(y) == int(bar_top) + 1:
             colour = lerp(colour, highlight, 0.55)
         return colour
 
-    return paint_shape(BAR_WIDTH, distance, shade)
+    return paint_shape(BAR_WIDTH, distance, shade, scale)
 
 
-def arrow_button(look, pointing_left):
+def arrow_button(look, pointing_left, scale):
     """A round 15 x 13 button with a light triangle pointing left or right."""
     g = GREENS[look]
     cx, cy, radius = 7.5, 6.5, 6.4
@@ -139,13 +147,13 @@ def arrow_button(look, pointing_left):
         if d > -1.0:
             return g["edge"]
         colour = lerp(g["top"], g["bottom"], clamp01((y - 1) / 10))
-        inside = clamp01(0.5 - triangle_distance(x + 0.5, y + 0.5, tri))
+        inside = clamp01(0.5 - triangle_distance(x + 0.5, y + 0.5, tri) * scale)
         return lerp(colour, g["light"], inside)
 
-    return paint_shape(ARROW_WIDTH, distance, shade)
+    return paint_shape(ARROW_WIDTH, distance, shade, scale)
 
 
-def thumb_body(look):
+def thumb_body(look, scale):
     """The whole 20 x 13 pill the thumb's end pieces are cut from."""
     g = GREENS[look]
 
@@ -156,53 +164,55 @@ def thumb_body(look):
         if d > -1.0:
             return g["edge"]
         colour = lerp(g["top"], g["bottom"], clamp01((y - 1) / 10))
-        if y == 1 and look != "pressed":
+        if round(y) == 1 and look != "pressed":
             colour = lerp(colour, g["light"], 0.35)
         return colour
 
-    return paint_shape(2 * THUMB_PIECE_WIDTH, distance, shade)
+    return paint_shape(2 * THUMB_PIECE_WIDTH, distance, shade, scale)
 
 
-def thumb_pieces(look):
+def thumb_pieces(look, scale):
     """Left end, middle, grip and right end of the thumb in one look."""
     g = GREENS[look]
-    body = thumb_body(look)
-    left, middle, grip, right = (Picture(THUMB_PIECE_WIDTH, HEIGHT) for _ in range(4))
-    for y in range(HEIGHT):
-        for x in range(THUMB_PIECE_WIDTH):
+    body = thumb_body(look, scale)
+    piece = THUMB_PIECE_WIDTH * scale
+    left, middle, grip, right = (Picture(THUMB_PIECE_WIDTH, HEIGHT, scale) for _ in range(4))
+    for y in range(HEIGHT * scale):
+        for x in range(piece):
             if not body.transparent[y][x]:
                 left.put(x, y, body.colour[y][x])
-            if not body.transparent[y][x + THUMB_PIECE_WIDTH]:
-                right.put(x, y, body.colour[y][x + THUMB_PIECE_WIDTH])
+            if not body.transparent[y][x + piece]:
+                right.put(x, y, body.colour[y][x + piece])
             # The pill's straight run is uniform; its centre column is one of them.
-            if not body.transparent[y][THUMB_PIECE_WIDTH]:
-                middle.put(x, y, body.colour[y][THUMB_PIECE_WIDTH])
+            if not body.transparent[y][piece]:
+                middle.put(x, y, body.colour[y][piece])
     # Three raised ridges, a dark groove then a light edge each, centred on the
     # piece so that the grip sits in the thumb's middle when drawn at its centre.
     groove = lerp(g["edge"], g["bottom"], 0.3)
     ridge = lerp(g["top"], g["light"], 0.5)
-    for y in range(4, 9):
+    for y in range(4 * scale, 9 * scale):
         for x in (2, 4, 6):
-            grip.put(x, y, groove)
-            grip.put(x + 1, y, ridge)
+            for dx in range(scale):
+                grip.put(x * scale + dx, y, groove)
+                grip.put((x + 1) * scale + dx, y, ridge)
     return [left, middle, grip, right]
 
 
-def build_strips():
-    """Returns the four strips as Pictures, keyed by file stem."""
+def build_strips(scale=1):
+    """Returns the four strips as Pictures at a scale, keyed by file stem."""
     strips = {
-        "bar_light": bar((206, 196, 160), (246, 240, 216), (128, 118, 88), None),
-        "bar_dark": bar((150, 162, 72), (92, 106, 40), (52, 60, 22), (196, 204, 130)),
+        "bar_light": bar((206, 196, 160), (246, 240, 216), (128, 118, 88), None, scale),
+        "bar_dark": bar((150, 162, 72), (92, 106, 40), (52, 60, 22), (196, 204, 130), scale),
     }
-    arrows = Picture(8 * ARROW_WIDTH, HEIGHT)
+    arrows = Picture(8 * ARROW_WIDTH, HEIGHT, scale)
     for i, pointing_left in enumerate((True, False)):
         for j, look in enumerate(LOOKS):
-            arrows.paste(arrow_button(look, pointing_left), (i * 4 + j) * ARROW_WIDTH)
+            arrows.paste(arrow_button(look, pointing_left, scale), (i * 4 + j) * ARROW_WIDTH * scale)
     strips["arrows"] = arrows
-    thumb = Picture(16 * THUMB_PIECE_WIDTH, HEIGHT)
+    thumb = Picture(16 * THUMB_PIECE_WIDTH, HEIGHT, scale)
     for j, look in enumerate(LOOKS):
-        for k, piece in enumerate(thumb_pieces(look)):
-            thumb.paste(piece, (j * 4 + k) * THUMB_PIECE_WIDTH)
+        for k, piece in enumerate(thumb_pieces(look, scale)):
+            thumb.paste(piece, (j * 4 + k) * THUMB_PIECE_WIDTH * scale)
     strips["thumb"] = thumb
     return strips
 
@@ -211,9 +221,12 @@ def main(argv):
     if len(argv) != 2:
         sys.exit("usage: make_skins.py OUTPUT_DIR")
     out = argv[1]
-    for stem, pic in build_strips().items():
-        imagefiles.write(os.path.join(out, stem + ".bmp"), imagefiles.bmp24_bytes(pic.colour))
-        imagefiles.write(os.path.join(out, stem + "_mask.bmp"), imagefiles.bmp1_bytes(pic.transparent))
+    for scale, suffix in ((1, ""), (2, "_2x")):
+        for stem, pic in build_strips(scale).items():
+            imagefiles.write(os.path.join(out, stem + suffix + ".bmp"),
+                             imagefiles.bmp24_bytes(pic.colour))
+            imagefiles.write(os.path.join(out, stem + suffix + "_mask.bmp"),
+                             imagefiles.bmp1_bytes(pic.transparent))
 
 
 if __name__ == "__main__":
