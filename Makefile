@@ -7,6 +7,8 @@
 # make build  build only: build/heyu.exe and the test executables
 # make art    rebuild the pictures in assets/art/
 # make tracks rebuild the sound tracks in assets/tracks/
+# make realism measure the tracks against real recordings of their kinds
+#             (fetches a Debian 13 package into build/realism; takes minutes)
 BUILD ?= build
 JOBS ?= 2
 RUN_SECONDS ?= 20
@@ -30,7 +32,7 @@ PROGRAMS := $(LAB_BUILD)
 endif
 CONFIGURE = cmake -DCMAKE_BUILD_TYPE=Release
 
-.PHONY: run test bench soak build machine art tracks
+.PHONY: run test bench soak build machine art tracks realism
 
 run: build
 	python3 tests/lab/showcase.py $(PROGRAMS)
@@ -74,3 +76,9 @@ art:
 
 tracks: machine
 	sh tools/sound/make-tracks.sh
+
+# Debian's own Python, which has Debian's numpy and scipy.
+realism:
+	@sh tests/lab/prepare-machine.sh python3-numpy python3-scipy
+	@/usr/bin/python3 tests/tools/sound/test_texture.py
+	@/usr/bin/python3 tools/sound/realism.py $(BUILD)
