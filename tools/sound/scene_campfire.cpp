@@ -1,6 +1,7 @@
-// Campfire under a starry night: a low lapping roar, the body of the flames,
-// bursts of hiss, crackles in clusters and the odd resonant pop, with one
-// cricket far away. Almost dry: it is open air.
+// Campfire under a starry night: a carpet of tiny ember ticks over a
+// seething fizz, a low lapping roar and the body of the flames, bursts of
+// hiss, crackles in clusters and the odd resonant pop, with one cricket far
+// away. Almost dry: it is open air.
 #include "scenes.h"
 #include "voices.h"
 
@@ -24,7 +25,7 @@ Stereo renderCampfire(const SceneContext& ctx) {
     Biquad bpL = Biquad::bandpass(rate, 30, 5), bpR = bpL;
     Biquad hp1L = Biquad::highpass(rate, 25, 0.7), hp1R = hp1L;
     Biquad hp2L = hp1L, hp2R = hp1L;
-    Biquad lpL = Biquad::lowpass(rate, 900, 0.7), lpR = lpL;
+    Biquad lpL = Biquad::lowpass(rate, 300, 0.7), lpR = lpL;
     renderLooped(roar, [&](size_t i, double& l, double& r) {
       double c = hashNoise(sc, i);
       double a = hp1L.process(bpL.process(0.7 * c + 0.7 * hashNoise(sl, i)) * 60.0);
@@ -41,13 +42,13 @@ Stereo renderCampfire(const SceneContext& ctx) {
     uint64_t s0 = rng.next(), s1 = rng.next(), s2 = rng.next();
     std::vector<double> breath = loopedSlowNoise(n, rate, 0.6, rng.next());
     PinkFilter pc, pl, pr;
-    Biquad hpL = Biquad::highpass(rate, 150, 0.7), hpR = hpL;
+    Biquad hpL = Biquad::highpass(rate, 80, 0.7), hpR = hpL;
     Biquad lpL = Biquad::lowpass(rate, 1100, 0.7), lpR = lpL;
     renderLooped(body, [&](size_t i, double& l, double& r) {
       double c = pc.process(hashNoise(s0, i));
       double a = pl.process(hashNoise(s1, i));
       double b = pr.process(hashNoise(s2, i));
-      double g = std::exp(0.5 * breath[i]) * intensity(i);
+      double g = std::exp(0.3 * breath[i]) * intensity(i);
       l = g * lpL.process(hpL.process(0.6 * c + 0.8 * a));
       r = g * lpR.process(hpR.process(0.6 * c + 0.8 * b));
     });
@@ -66,6 +67,22 @@ Stereo renderCampfire(const SceneContext& ctx) {
       double g = m * m * m * m * intensity(i);
       l = g * lpL.process(hpL.process(hashNoise(s0, i)));
       r = g * lpR.process(hpR.process(hashNoise(s1, i)));
+    });
+  }
+
+  // Fizz: the steady seethe of gas and sap under the ticks, a bright
+  // noise bed rising towards the top of the band with a slow drift.
+  Stereo fizz(ctx.rate, n);
+  {
+    uint64_t s0 = rng.next(), s1 = rng.next(), s2 = rng.next();
+    std::vector<double> swell = loopedSlowNoise(n, rate, 0.4, rng.next());
+    Biquad hpL = Biquad::highpass(rate, 1800, 0.7), hpR = hpL;
+    Biquad shL = Biquad::highShelf(rate, 6000, 6.0), shR = shL;
+    renderLooped(fizz, [&](size_t i, double& l, double& r) {
+      double c = hashNoise(s0, i);
+      double g = std::exp(0.15 * swell[i]) * intensity(i);
+      l = g * shL.process(hpL.process(0.5 * c + 0.85 * hashNoise(s1, i)));
+      r = g * shR.process(hpR.process(0.5 * c + 0.85 * hashNoise(s2, i)));
     });
   }
 
@@ -103,6 +120,38 @@ Stereo renderCampfire(const SceneContext& ctx) {
     for (double s = cr.exponential(0.4); s < length; s += cr.exponential(0.4)) {
       if (cr.uniform() < lullGain(s, length, 3.0, 0.2)) {
         crackle(s, cr.uniform(-0.6, 0.6), 0.35);
+      }
+    }
+  }
+
+  // Embers: a dense carpet of tiny ticks, thousands a second, brighter
+  // towards the top of the band, as wood fibres split and char all over
+  // the fire. It is what a fire sounds like most of the time; the louder
+  // crackles and pops stand out of it now and then.
+  Stereo embers(ctx.rate, n);
+  {
+    Rng er = rng.fork();
+    std::vector<double> activity = loopedSlowNoise(n, rate, 0.3, er.next());
+    // Ticks come in little runs of a tenth of a second or so, one fibre
+    // after another giving way, which gives the carpet its flutter.
+    const double meanGap = 8.0 / 2500.0;
+    for (double t = er.exponential(meanGap); t < length; t += er.exponential(meanGap)) {
+      size_t at = std::min(n - 1, static_cast<size_t>(t * rate));
+      double runLevel = std::exp(0.1 * activity[at]) * intensity(at) *
+                        lullGain(t, length, 2.0, 0.5) * er.uniform(0.3, 1.0);
+      double span = er.uniform(0.04, 0.2);
+      int count = 1 + static_cast<int>(er.exponential(8.0));
+      double pan = er.uniform(-0.8, 0.8);
+      for (int k = 0; k < count; ++k) {
+        BurstShape shape;
+        shape.attack = 0.00005;
+        shape.decay = 0.0003 * std::exp(er.uniform(0, std::log(12.0)));
+        shape.centreHz = std::exp(er.uniform(std::log(500.0), std::log(11000.0)));
+        shape.q = er.uniform(1.5, 4.0);
+        shape.click = er.uniform(0, 1.0);
+        double level = runLevel * er.heavyTail(3.0, 6.0) * std::sqrt(shape.centreHz / 4000.0);
+        addBurst(embers, er, t + er.uniform(0, span), shape, level,
+                 std::clamp(pan + er.uniform(-0.2, 0.2), -0.9, 0.9));
       }
     }
   }
@@ -157,10 +206,12 @@ Stereo renderCampfire(const SceneContext& ctx) {
   Stereo wet = reverbLooped(events, air);
 
   LayerMix mix(ctx);
-  mix.add("roar", roar, 0.0);
-  mix.add("body", body, 2.0);
+  mix.add("roar", roar, 3.0);
+  mix.add("body", body, -3.0);
   mix.add("hiss", hiss, -15.0);
-  mix.add("crackles", crackles, 23.0);
+  mix.add("embers", embers, 14.0);
+  mix.add("fizz", fizz, -13.0);
+  mix.add("crackles", crackles, 26.0);
   mix.add("pops", pops, 24.0);
   mix.add("reflections", wet, 7.0);
   mix.add("cricket", cricket, -17.0);
