@@ -1,6 +1,6 @@
 // Summer-night insects: a chorus of field crickets chirping, tree crickets
 // trilling and two groups of katydids answering each other, near and far,
-// over a faint night air. Near singers pause briefly at the loop's seam.
+// over the night air. Near singers pause briefly at the loop's seam.
 #include "scenes.h"
 #include "voices.h"
 
@@ -97,13 +97,13 @@ Stereo renderInsects(const SceneContext& ctx) {
       if (t < pauseUntil) continue;
       // Now and then a singer stops for a few seconds.
       if (cr.chance(0.015)) pauseUntil = t + cr.uniform(2, 6);
-      double swell = dbToGain(3.0 * effort.at(static_cast<size_t>(t * rate)));
+      double swell = dbToGain(1.5 * effort.at(static_cast<size_t>(t * rate)));
       addChirp(bus, t + cr.uniform(-0.006, 0.006), shape, amp * swell * cr.uniform(0.85, 1.0), c.pan);
     }
   }
 
   // Tree crickets: soft continuous trills lower in pitch, in long bouts.
-  const Singer trillers[] = {{0.5, -18, false}, {-0.2, -20, false}, {-0.75, -24, true}};
+  const Singer trillers[] = {{0.5, -26, false}, {-0.2, -28, false}, {-0.75, -32, true}};
   for (const Singer& c : trillers) {
     Rng tr = rng.fork();
     double carrier = tr.uniform(2200, 3300);
@@ -123,8 +123,8 @@ Stereo renderInsects(const SceneContext& ctx) {
   // Katydids: two groups calling in turn, one group every 1 to 2 seconds.
   {
     Rng kr = rng.fork();
-    const Singer groupA[] = {{-0.6, -3, false}, {0.15, -14, true}};
-    const Singer groupB[] = {{0.65, -5, false}, {-0.1, -15, true}};
+    const Singer groupA[] = {{-0.6, -13, false}, {0.15, -24, true}};
+    const Singer groupB[] = {{0.65, -15, false}, {-0.1, -25, true}};
     double period = loopPeriod(length, 2.6);
     for (int g = 0; g < 2; ++g) {
       const Singer* group = g == 0 ? groupA : groupB;
@@ -138,7 +138,7 @@ Stereo renderInsects(const SceneContext& ctx) {
           if (seamDistance(t, length) < kNearPause + 0.5) continue;
           if (kr.chance(0.1)) continue;
           addKatydidCall(bus, kr, t + kr.uniform(-0.04, 0.04), toothRate, centre,
-                         1.0 * dbToGain(s.gainDb), s.pan);
+                         dbToGain(s.gainDb), s.pan);
         }
       }
     }
@@ -156,13 +156,14 @@ Stereo renderInsects(const SceneContext& ctx) {
   night.size = 1.4;
   Stereo farWet = reverbLooped(farBus, night);
 
-  // Night air: a very faint, low, wide rustle.
+  // Night air: distant wind and leaves, a wide low rustle that always
+  // sounds; a real night is never digital silence between calls.
   Stereo air(ctx.rate, n);
   {
     uint64_t s0 = rng.next(), s1 = rng.next(), s2 = rng.next();
     PinkFilter pc, pl, pr;
-    Biquad hpL = Biquad::highpass(rate, 80, 0.7), hpR = hpL;
-    Biquad lpL = Biquad::lowpass(rate, 1500, 0.7), lpR = lpL;
+    Biquad hpL = Biquad::highpass(rate, 30, 0.7), hpR = hpL;
+    Biquad lpL = Biquad::lowpass(rate, 2500, 0.7), lpR = lpL;
     renderLooped(air, [&](size_t i, double& l, double& r) {
       double c = pc.process(hashNoise(s0, i));
       l = lpL.process(hpL.process(0.55 * c + 0.84 * pl.process(hashNoise(s1, i))));
@@ -175,7 +176,7 @@ Stereo renderInsects(const SceneContext& ctx) {
   mix.add("near reverb", nearWet, -6.0);
   mix.add("far", farBus, 3.0);
   mix.add("far reverb", farWet, 0.0);
-  mix.add("night air", air, -34.0);
+  mix.add("night air", air, -14.0);
   return mix.take();
 }
 
