@@ -1,8 +1,9 @@
-// Rolling winter thunder: a dark, heavy rain with gusts of wind, and every
-// half minute or so a roll of thunder, near or far. Each roll is a cloud of
-// N-shaped pressure waves (a separate cloud per ear) under a swelling and
-// decaying envelope, a sub-bass rumble, for near strikes a sharp crack, then
-// echoes off the land and a long, dark reverb.
+// Rolling winter thunder: a dark, heavy rain with big splashing drops and
+// gusts of wind, and rolls of thunder near and far, one after another, so
+// that the storm rumbles most of the time. Each roll is a cloud of N-shaped
+// pressure waves (a separate cloud per ear) under a swelling, decaying and
+// grumbling envelope, a sub-bass rumble, for near strikes a sharp crack,
+// then echoes off the land and a long, dark reverb.
 #include "scenes.h"
 #include "voices.h"
 
@@ -22,6 +23,9 @@ struct RollEnvelope {
   double rise, decay, duration;
   struct Swell { double at, width, height; };
   std::vector<Swell> swells;
+  // The roll's grumble: the sound arrives from one stretch of the channel
+  // after another, so the roll beats in bursts of a fraction of a second.
+  std::vector<Swell> bursts;
 
   double at(double t) const {
     if (t < 0 || t > duration) return 0;
@@ -30,6 +34,12 @@ struct RollEnvelope {
       double x = (t - s.at) / s.width;
       v += s.height * std::exp(-x * x);
     }
+    double beat = 0.1;
+    for (const Swell& s : bursts) {
+      double x = (t - s.at) / s.width;
+      if (std::abs(x) < 4) beat += s.height * std::exp(-x * x);
+    }
+    v *= beat;
     double fadeOut = smoothStep((duration - t) / (0.25 * duration));
     return v * smoothStep(t / rise) * fadeOut;
   }
@@ -47,6 +57,9 @@ void renderRoll(Stereo& bus, Rng& r, const Roll& roll) {
     env.swells.push_back({r.uniform(0.15, 0.6) * env.duration,
                           r.uniform(0.4, 1.2) + d, r.uniform(0.35, 0.9)});
   }
+  for (double t = r.exponential(1.0 / 3.0); t < env.duration; t += r.exponential(1.0 / 3.0)) {
+    env.bursts.push_back({t, r.uniform(0.06, 0.3) * (1 + d), r.heavyTail(2.0, 4.0)});
+  }
   double peak = 0;
   for (double t = 0; t < env.duration; t += 0.01) peak = std::max(peak, env.at(t));
 
@@ -55,8 +68,9 @@ void renderRoll(Stereo& bus, Rng& r, const Roll& roll) {
   Stereo local(bus.rate, frames);
 
   // Damped N-waves: a positive then a negative parabolic lobe. Far rolls
-  // have fewer, longer, smoother waves.
-  int waves = static_cast<int>(2000 - 1500 * d);
+  // have fewer, longer, smoother waves. A few hundred per roll keep each
+  // wave a thud of its own rather than a smooth roar.
+  int waves = static_cast<int>(500.0 * (1.0 - 0.75 * d));
   double lobeMin = 0.002 + 0.012 * d, lobeMax = 0.008 + 0.022 * d;
   for (int ch = 0; ch < 2; ++ch) {
     std::vector<double>& out = ch == 0 ? local.left : local.right;
@@ -87,7 +101,7 @@ void renderRoll(Stereo& bus, Rng& r, const Roll& roll) {
   }
 
   // Distance darkens the roll, and each roll darkens as it goes on.
-  double cutoff = std::exp(std::log(3000.0) + d * (std::log(220.0) - std::log(3000.0)));
+  double cutoff = std::exp(std::log(3000.0) + d * (std::log(600.0) - std::log(3000.0)));
   {
     Svf fl, fr;
     Biquad hpL = Biquad::highpass(rate, 35, 0.7), hpR = hpL;
@@ -202,7 +216,7 @@ Stereo renderThunder(const SceneContext& ctx) {
     OnePole bc, bl, brn;
     bc.a = bl.a = brn.a = 0.004;
     Biquad hpL = Biquad::highpass(rate, 150, 0.7), hpR = hpL;
-    Biquad lpL = Biquad::lowpass(rate, 3800, 0.6), lpR = lpL;
+    Biquad lpL = Biquad::lowpass(rate, 2500, 0.6), lpR = lpL;
     Biquad lp2L = lpL, lp2R = lpL;
     Biquad shL = Biquad::highShelf(rate, 1500, -8.0), shR = shL;
     renderLooped(bed, [&](size_t i, double& l, double& r) {
@@ -237,6 +251,23 @@ Stereo renderThunder(const SceneContext& ctx) {
     filterLooped(ticks, Biquad::lowpass(rate, 6000, 0.7));
   }
 
+  // Splashes: big drops off the eaves and branches close by, each a short
+  // broadband smack that stands out of the hiss.
+  Stereo splashes(ctx.rate, n);
+  {
+    Rng pr = rng.fork();
+    for (double t = pr.exponential(1.0 / 1.5); t < length; t += pr.exponential(1.0 / 1.5)) {
+      BurstShape shape;
+      shape.attack = 0.0002;
+      shape.decay = pr.uniform(0.008, 0.04);
+      shape.centreHz = std::exp(pr.uniform(std::log(1200.0), std::log(5000.0)));
+      shape.q = pr.uniform(0.5, 0.9);
+      shape.click = pr.uniform(0.5, 2.0);
+      double level = pr.heavyTail(2.0, 8.0) * lullGain(t, length, 3.0, 0.3);
+      addBurst(splashes, pr, t, shape, level, pr.uniform(-0.8, 0.8));
+    }
+  }
+
   // Wind: band-passed noise whose centre wanders between 300 and 800 Hz.
   Stereo wind(ctx.rate, n);
   {
@@ -257,18 +288,19 @@ Stereo renderThunder(const SceneContext& ctx) {
     });
   }
 
-  // The storm's plan: rolls every 25 to 70 seconds, none near the seam so
-  // the loop begins and ends in plain rain.
+  // The storm's plan: a roll every 7 to 16 seconds, so that one is still
+  // dying away when the next begins; none near the seam, so the loop begins
+  // and ends in plain rain.
   Stereo thunder(ctx.rate, n);
   {
     Rng sr = rng.fork();
     const double distances[] = {0.55, 0.15, 0.85, 0.4, 0.05, 0.7, 0.3, 0.95, 0.5};
-    double t = sr.uniform(12, 20);
+    double t = sr.uniform(8, 12);
     int k = 0;
-    while (t < length - 32.0) {
+    while (t < length - 28.0) {
       Roll roll{t, distances[k % 9], sr.uniform(-0.6, 0.6)};
       renderRoll(thunder, sr, roll);
-      t += sr.uniform(25, 55);
+      t += sr.uniform(7, 16);
       ++k;
     }
   }
@@ -280,11 +312,14 @@ Stereo renderThunder(const SceneContext& ctx) {
   Stereo thunderWet = reverbLooped(thunder, sky);
 
   LayerMix mix(ctx);
-  mix.add("rain bed", bed, -6.0);
-  mix.add("ticks", ticks, -9.0);
-  mix.add("wind", wind, -8.0);
+  mix.add("rain bed", bed, -12.0);
+  mix.add("ticks", ticks, -15.0);
+  mix.add("splashes", splashes, -10.0);
+  mix.add("wind", wind, -20.0);
   mix.add("thunder", thunder, 9.0);
-  mix.add("thunder rev", thunderWet, 9.0);
+  // The sky's reverb sits well under the dry rolls: louder, it would smooth
+  // their grumble into a steady roar.
+  mix.add("thunder rev", thunderWet, -1.0);
   return mix.take();
 }
 
