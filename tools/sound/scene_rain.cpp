@@ -33,11 +33,12 @@ Stereo renderRain(const SceneContext& ctx) {
   };
 
   // The bed: one shared and two independent pink noises, correlation ~0.3.
+  // It reaches down to 100 Hz: rain on the ground has its weight there too.
   Stereo bed(ctx.rate, n);
   {
     uint64_t s0 = rng.next(), s1 = rng.next(), s2 = rng.next();
     PinkFilter pc, pl, pr;
-    Biquad hpL = Biquad::highpass(rate, 360, 0.7), hpR = hpL;
+    Biquad hpL = Biquad::highpass(rate, 100, 0.7), hpR = hpL;
     Biquad lpL = Biquad::lowpass(rate, 7000, 0.7), lpR = lpL;
     Biquad pkL = Biquad::peaking(rate, 4000, 0.7, 3.0), pkR = pkL;
     renderLooped(bed, [&](size_t i, double& l, double& r) {
@@ -136,8 +137,10 @@ Stereo renderRain(const SceneContext& ctx) {
   mix.add("bed", bed, 0.0);
   mix.add("ticks", ticks, 0.0);
   mix.add("leaves", leaves, 0.0);
-  mix.add("plinks", plinks, 0.0);
-  mix.add("drips", drips, 0.0);
+  // Bubbles and drips are accents: louder, their rings would stand out of
+  // the even hiss as tones.
+  mix.add("plinks", plinks, -6.0);
+  mix.add("drips", drips, -8.0);
   mix.add("reverb", wet, -12.0);
   return mix.take();
 }
