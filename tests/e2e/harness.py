@@ -388,6 +388,25 @@ def settled_screenshot(path: Path, window: dict, pause=0.2, tries=50) -> bool:
     return False
 
 
+def check_main_window(test, window: dict, shot: Path, reference: Path, tolerance: float) -> int:
+    """The main window as a lane sees it on an 1280 x 800 screen: centred at
+    770 x 445, its controls at their rectangles, and its screenshot (saved
+    to shot, the difference beside it) within tolerance of the reference.
+    Returns how many pixels differ."""
+    left, top, right, bottom = window["rect"]
+    test.assertEqual((left, top, right - left, bottom - top),
+                     ((1280 - 770) // 2, (800 - 445) // 2, 770, 445))
+    placed = {c["id"]: (c["inparent"], c["visible"]) for c in children(window["hwnd"])}
+    for name, ident, (x, y, width, height), visible in CONTROLS:
+        test.assertEqual(placed.get(ident), ([x, y, x + width, y + height], visible), name)
+    test.assertEqual(len(placed), len(CONTROLS))
+    settled_screenshot(shot, window, pause=0.5)
+    differing = differing_pixels(reference, shot, 10, shot.parent / "difference.png")
+    test.assertLessEqual(differing, tolerance * 770 * 445,
+                         "see %s and difference.png beside it" % shot)
+    return differing
+
+
 def differing_pixels(a: Path, b: Path, fuzz_percent=10, diff: Path = None) -> int:
     """How many pixels differ by more than fuzz_percent between two pictures
     of the same size (ImageMagick's absolute error count)."""

@@ -75,22 +75,10 @@ class ShippedProgram(unittest.TestCase):
         # The program's process is the emulator's, or runs on the processor.
         self.assertEqual(os.readlink("/proc/%d/exe" % first.process.pid) == emulator,
                          emulator is not None)
-        left, top, right, bottom = window["rect"]
-        self.assertEqual((left, top, right - left, bottom - top),
-                         ((1280 - 770) // 2, (800 - 445) // 2, 770, 445))
-
-        placed = {c["id"]: (c["inparent"], c["visible"]) for c in harness.children(window["hwnd"])}
-        for name, ident, (x, y, width, height), visible in harness.CONTROLS:
-            self.assertEqual(placed.get(ident), ([x, y, x + width, y + height], visible), name)
-        self.assertEqual(len(placed), len(harness.CONTROLS))
-
-        shot = folder / "main_window.png"
-        harness.settled_screenshot(shot, window, pause=0.5)
-        differing = harness.differing_pixels(REFERENCE, shot, 10, folder / "difference.png")
+        differing = harness.check_main_window(self, window, folder / "main_window.png",
+                                              REFERENCE, REFERENCE_TOLERANCE)
         print("lane: %d pixels of 770 x 445 differ from the reference by more than 10%%"
               % differing)
-        self.assertLessEqual(differing, REFERENCE_TOLERANCE * 770 * 445,
-                             "see %s and difference.png beside it" % shot)
 
         # A click on the right arrow at 100 changes nothing but gives the
         # slider the focus; two Left keys then take it to 80. The position

@@ -88,19 +88,8 @@ class Wine10(unittest.TestCase):
     def test_1_window_picture_icon_and_second_copy(self):
         program, _ = self.start(harness.EXE, "program")
         window = harness.wait_window(timeout=START_S)
-        left, top, right, bottom = window["rect"]
-        self.assertEqual((left, top, right - left, bottom - top),
-                         ((1280 - 770) // 2, (800 - 445) // 2, 770, 445))
-        placed = {c["id"]: (c["inparent"], c["visible"]) for c in harness.children(window["hwnd"])}
-        for name, ident, (x, y, width, height), visible in harness.CONTROLS:
-            self.assertEqual(placed.get(ident), ([x, y, x + width, y + height], visible), name)
-        self.assertEqual(len(placed), len(harness.CONTROLS))
-
-        shot = LANE / "main_window.png"
-        harness.settled_screenshot(shot, window, pause=0.5)
-        differing = harness.differing_pixels(REFERENCE, shot, 10, LANE / "difference.png")
-        self.assertLessEqual(differing, REFERENCE_TOLERANCE * 770 * 445,
-                             "see %s and difference.png beside it" % shot)
+        harness.check_main_window(self, window, LANE / "main_window.png", REFERENCE,
+                                  REFERENCE_TOLERANCE)
         self.assertEqual(len(harness.wait_until(harness.tray_icons, 10, "the notification icon")),
                          1)
 
