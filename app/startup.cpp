@@ -23,6 +23,13 @@ constexpr wchar_t kGlobalPrefix[] = L"Global\\";
 
 using MessageBoxFunction = int(WINAPI*)(HWND, LPCWSTR, LPCWSTR, UINT);
 
+// The last filter of every thread's faults: the end the user asked for,
+// without the platform's crash report.
+LONG WINAPI endWithoutCrash(EXCEPTION_POINTERS*) {
+    TerminateProcess(GetCurrentProcess(), 0);
+    return EXCEPTION_EXECUTE_HANDLER;
+}
+
 }  // namespace
 
 void onMainWindowCreated() {
@@ -83,6 +90,10 @@ void showNotice(const std::wstring& text) {
 void endProgram(int32_t exitCode) {
     runAtExitRoutines();
     ExitProcess(static_cast<UINT>(exitCode));
+}
+
+void endQuietlyOnFault() {
+    SetUnhandledExceptionFilter(endWithoutCrash);
 }
 
 void failMainWindowLoad() {

@@ -24,6 +24,14 @@ void showNotice(const std::wstring& text);
 // Runs the at-exit routines in registration order, then ends the process.
 [[noreturn]] void endProgram(int32_t exitCode);
 
+// From now on, a fault in any thread of the process ends it at once with
+// exit code 0 instead of as a crash. For the way out only, once the user has
+// asked for the end: the platform's media threads can fault while their
+// devices are being ended (Wine 10's, when the end comes right after the
+// devices opened), and the user asked for an end, not for a crash report.
+// Everything the user changed is already stored by then.
+void endQuietlyOnFault();
+
 // Error box of a failed main-window load, then exit code -1 without the
 // at-exit routines.
 [[noreturn]] void failMainWindowLoad();

@@ -5,6 +5,7 @@
 
 #include "app/program_state.h"
 #include "app/settings.h"
+#include "app/startup.h"
 #include "base/unique_handle.h"
 #include "mixer/track_files.h"
 #include "mixer/wait.h"
@@ -126,9 +127,12 @@ DWORD WINAPI endProcessUnlessEnded(void* ended) {
 // which waits for a lock the stop holds. Holding the device first does not
 // avoid it, and the platform takes a device's commands only from the thread
 // that opened it. So the six are ended here, on this thread, under a watch
-// that ends the process if they do not come back.
+// that ends the process if they do not come back. Ended right after they
+// opened, Wine 10's media threads can also fault on their own: from here on
+// the process is on its way out, and such a fault ends it as asked.
 template <typename End>
 void endDevicesWatched(End end) {
+    endQuietlyOnFault();
     const UniqueHandle ended(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     const UniqueHandle watch(
         ended ? CreateThread(nullptr, 0, endProcessUnlessEnded, ended.get(), 0, nullptr)

@@ -44,7 +44,8 @@ bool releaseChannels();
 // neither stopped first nor followed by a deletion of the track files.
 // Both this and releaseChannels end the six devices under a watch: should a
 // device not come back within 2 s (Wine 10's can hang there for good), the
-// process ends at once with exit code 0, and the track files stay.
+// process ends at once with exit code 0, and the track files stay; from the
+// first of them on, a fault in any thread ends the process with exit code 0.
 void closeChannelDevices();
 
 // Holds every channel at its place, until resumed; held twice, nothing

@@ -71,6 +71,20 @@ TEST(EndProgram, RunsTheAtExitRoutinesThenEndsWithTheGivenCode) {
     DeleteFileW(markerPath().c_str());
 }
 
+// A thread of the process faults; the child waits for the fault's outcome.
+DWORD WINAPI faultHere(void*) {
+    static volatile int* volatile nowhere = nullptr;
+    *nowhere = 1;
+    return 0;
+}
+
+TEST(EndQuietlyOnFault, AFaultEndsTheProcessWithZeroOnceArmedAndIsACrashBefore) {
+    EXPECT_EQ(runChild(L"--fault armed"), 0);
+    const long unarmed = runChild(L"--fault unarmed");
+    EXPECT_NE(unarmed, 0);
+    EXPECT_NE(unarmed, 4);  // the fault ended the child, not its wait
+}
+
 TEST(FailedLoad, ShowsTheErrorBoxAndEndsWithMinusOneWithoutTheAtExitRoutines) {
     DeleteFileW(markerPath().c_str());
     test::MessageBoxWatcher watcher(L"错误", kTimeoutMs);
@@ -152,6 +166,12 @@ int runChildMode(int argc, wchar_t** argv) {
     if (mode == L"--fail-load") {
         registerAtExit(markFirst);
         failMainWindowLoad();
+    }
+    if (mode == L"--fault" && argc == 3) {
+        if (std::wstring(argv[2]) == L"armed") endQuietlyOnFault();
+        const HANDLE thread = CreateThread(nullptr, 0, faultHere, nullptr, 0, nullptr);
+        WaitForSingleObject(thread, kTimeoutMs);  // the fault ends the process first
+        return 4;
     }
     if (mode == L"--guard" && argc == 3) {
         ensureSingleInstance(argv[2], kNotice);
