@@ -20,6 +20,7 @@ using GdiObject = UniqueOwner<Handle, DeleteGdiObject>;
 using GdiBitmap = GdiObject<HBITMAP>;
 using GdiFont = GdiObject<HFONT>;
 using GdiRegion = GdiObject<HRGN>;
+using GdiBrush = GdiObject<HBRUSH>;
 
 // Selects an object into a device context and selects the previous one back.
 class SelectedObject {

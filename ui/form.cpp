@@ -9,6 +9,7 @@
 #include "base/gdi_owners.h"
 #include "base/window_frame.h"
 #include "ui/display_scale.h"
+#include "ui/focus_cue.h"
 #include "ui/media_play.h"
 #include "ui/pictures.h"
 #include "ui/super_bar.h"
@@ -124,14 +125,32 @@ bool writeWindowState(HWND window, int32_t state) {
     }
 }
 
-void focusFirstTabStop(HWND window) {
-    // The z-order runs from the last slider up, so the first one in the
-    // window is the last tab stop in it.
-    HWND first = nullptr;
-    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-        if (IsWindowVisible(child) && (GetWindowLongW(child, GWL_STYLE) & WS_TABSTOP))
-            first = child;
-    if (first) SetFocus(first);
+// Tab and Shift+Tab, whichever control passed them up: the focus goes to
+// the next (or previous) control of the tab order that can take it, round
+// the end; from outside the order, to the first (or the last). The keyboard
+// was used, so the focus shows from now on.
+void moveFocus(const Form& form, bool backwards) {
+    const FormDefinition& definition = *form.definition;
+    const size_t count = definition.tabOrderCount;
+    const HWND focus = GetFocus();
+    auto controlAt = [&](size_t at) {
+        return GetDlgItem(form.window, static_cast<int>(definition.tabOrder[at]));
+    };
+    size_t at = count;
+    for (size_t i = 0; i < count; ++i)
+        if (focus && controlAt(i) == focus) at = i;
+    for (size_t tried = 0; tried < count; ++tried) {
+        if (at == count)
+            at = backwards ? count - 1 : 0;
+        else
+            at = backwards ? (at + count - 1) % count : (at + 1) % count;
+        const HWND next = controlAt(at);
+        if (next && IsWindowVisible(next) && IsWindowEnabled(next)) {
+            revealFocus(next);
+            SetFocus(next);
+            return;
+        }
+    }
 }
 
 // Waits, with the mouse captured, until the pointer leaves the platform's
@@ -193,6 +212,7 @@ LRESULT handleForm(HWND window, Form* form, UINT message, WPARAM wParam, LPARAM 
         // The message loop ends with the form, with exit code 0: the other
         // windows of the program (its shadow, a mask, night use's hidden
         // window) only serve it.
+        forgetFocusState(window);
         PostQuitMessage(0);
         return 0;
     case WM_CLOSE:
@@ -228,7 +248,7 @@ LRESULT handleForm(HWND window, Form* form, UINT message, WPARAM wParam, LPARAM 
     }
     case WM_KEYDOWN:
         if (wParam == VK_ESCAPE) SendMessageW(window, WM_CLOSE, 0, 0);
-        else if (wParam == VK_TAB) focusFirstTabStop(window);
+        else if (wParam == VK_TAB) moveFocus(*form, GetKeyState(VK_SHIFT) < 0);
         else raise(*form, kEventKeyDown, 0, keyArgs(static_cast<int>(wParam)));
         return 0;
     case WM_APPCOMMAND:

@@ -61,4 +61,7 @@ struct FormDefinition {
     int backgroundPicture2x;  // the same at twice the size, for scales above 96 dpi; 0: none
     const ControlRow* rows;
     size_t rowCount;
+    // The controls Tab and Shift+Tab visit, in that order, round and round.
+    const uint32_t* tabOrder;
+    size_t tabOrderCount;
 };

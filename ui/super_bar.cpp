@@ -9,6 +9,7 @@
 #include "ui/buffered_paint.h"
 #include "ui/control_protocol.h"
 #include "ui/display_scale.h"
+#include "ui/focus_cue.h"
 #include "ui/pictures.h"
 
 namespace {
@@ -163,9 +164,20 @@ void drawThumb(HDC dc, const SuperBar& bar) {
     draw((width - piece) / 2, 2, piece);
 }
 
-// The whole slider in its own client coordinates, over what the DC shows.
-// The bar strips have one image each, so the track looks alike in all looks.
-void paintSuperBar(HDC dc, const SuperBar& bar) {
+// The focus cue: around the bar strips' rows, a little above and below
+// them, so that it stays clear of the sliders above and below.
+void drawSliderCue(HDC dc, const SuperBar& bar) {
+    constexpr int kMargin = 3;  // design units
+    const RECT rect{0, pixels(bar, barTopDesign(bar) - kMargin), bar.widthPixels,
+                    pixels(bar, barTopDesign(bar) + kStripHeight + kMargin)};
+    drawFocusCue(dc, rect, bar.dpi);
+}
+
+// The whole slider in its own client coordinates, over what the DC shows,
+// with the focus cue when it shows (never in a printed copy, such as the
+// mask's snapshot). The bar strips have one image each, so the track looks
+// alike in all looks.
+void paintSuperBar(HDC dc, const SuperBar& bar, bool withCue) {
     const int y = barTop(bar);
     const int height = stripHeight(bar);
     const int arrow = arrowWidth(bar);
@@ -181,6 +193,7 @@ void paintSuperBar(HDC dc, const SuperBar& bar) {
     drawMasked(dc, rightArrow, y, bar.widthPixels - rightArrow, height, bar.skin->arrows, right.x,
                0, right.y, rows);
     drawThumb(dc, bar);
+    if (withCue) drawSliderCue(dc, bar);
 }
 
 void placeFill(SuperBar& bar) {
@@ -258,8 +271,14 @@ void releaseArrow(SuperBar& bar) {
     setLook(bar, partOfWindow(bar, arrow), &PartState::pressed, false);
 }
 
-void arrowPressed(SuperBar& bar, HWND arrow) {
+// A press of the mouse takes the focus, which does not show for it.
+void focusByPointer(const SuperBar& bar) {
+    concealFocus(bar.window);
     SetFocus(bar.window);
+}
+
+void arrowPressed(SuperBar& bar, HWND arrow) {
+    focusByPointer(bar);
     SetCapture(arrow);
     bar.heldArrow = arrow;
     setLook(bar, partOfWindow(bar, arrow), &PartState::pressed, true);
@@ -286,7 +305,7 @@ void arrowReleased(SuperBar& bar, HWND arrow) {
 }
 
 void thumbPressed(SuperBar& bar, LPARAM lParam) {
-    SetFocus(bar.window);
+    focusByPointer(bar);
     bar.dragging = true;
     bar.dragStartX = bar.thumbX;
     bar.dragStartPosition = bar.position;
@@ -459,15 +478,10 @@ void trackReleased(SuperBar& bar, LPARAM lParam) {
     setPosition(bar, positionFromClick(x, bar.range, bar.metrics));
 }
 
-// The z-order runs from the last slider up to the first, so Tab takes the
-// previous tab stop in it: down the window from slider to slider.
-void focusNextSlider(HWND bar, bool backwards) {
-    HWND next = GetNextDlgTabItem(GetParent(bar), bar, !backwards);
-    if (next) SetFocus(next);
-}
-
 LRESULT handleBar(HWND window, SuperBar* bar, UINT message, WPARAM wParam, LPARAM lParam) {
     if (!bar) return DefWindowProcW(window, message, wParam, lParam);
+    LRESULT result = 0;
+    if (focusCueMessage(window, message, wParam, lParam, result)) return result;
     switch (message) {
     case WM_ERASEBKGND:
         return 1;  // WM_PAINT covers every pixel from a buffer
@@ -475,18 +489,18 @@ LRESULT handleBar(HWND window, SuperBar* bar, UINT message, WPARAM wParam, LPARA
         PaintScope paint(window);
         BufferedPaint buffer(paint.dc(), bar->widthPixels, pixels(*bar, bar->height));
         paintBackdrop(window, buffer.dc());
-        paintSuperBar(buffer.dc(), *bar);
+        paintSuperBar(buffer.dc(), *bar, focusCueShown(window));
         return 0;
     }
     case WM_PRINTCLIENT:
-        paintSuperBar(reinterpret_cast<HDC>(wParam), *bar);
+        paintSuperBar(reinterpret_cast<HDC>(wParam), *bar, false);
         return 0;
     case kPaintBackdropMessage: {
         // What lies beneath a part: the picture beneath the slider and the
         // whole slider drawn over it; the part shows its own piece of that.
         HDC dc = reinterpret_cast<HDC>(wParam);
         paintBackdrop(window, dc);
-        paintSuperBar(dc, *bar);
+        paintSuperBar(dc, *bar, focusCueShown(window));
         return 0;
     }
     case kGetPropertyMessage:
@@ -508,7 +522,7 @@ LRESULT handleBar(HWND window, SuperBar* bar, UINT message, WPARAM wParam, LPARA
         return 0;
     case WM_LBUTTONDOWN:
         raisePress(*bar, window, wParam, lParam);
-        SetFocus(window);
+        focusByPointer(*bar);
         SetCapture(window);
         bar->trackPressed = true;
         setLook(*bar, SliderPart::Track, &PartState::pressed, true);
@@ -528,13 +542,12 @@ LRESULT handleBar(HWND window, SuperBar* bar, UINT message, WPARAM wParam, LPARA
             SendMessageW(GetAncestor(window, GA_ROOT), WM_CLOSE, 0, 0);
             return 0;
         }
-        if (wParam == VK_TAB) {
-            focusNextSlider(window, GetKeyState(VK_SHIFT) < 0);
-            return 0;
-        }
         // A key the slider does not use is the window's, as if nothing had
-        // the focus.
-        if (!keyPressed(*bar, wParam, LOWORD(lParam) ? LOWORD(lParam) : 1))
+        // the focus: Tab among them, which moves the focus along the
+        // window's order.
+        if (keyPressed(*bar, wParam, LOWORD(lParam) ? LOWORD(lParam) : 1))
+            revealFocus(window);
+        else
             SendMessageW(GetAncestor(window, GA_ROOT), WM_KEYDOWN, wParam, lParam);
         return 0;
     case WM_CONTEXTMENU:

@@ -10,6 +10,7 @@
 #include "ui/buffered_paint.h"
 #include "ui/control_protocol.h"
 #include "ui/display_scale.h"
+#include "ui/focus_cue.h"
 
 namespace {
 
@@ -48,11 +49,13 @@ UINT labelTextFormat(const LabelLook& look) {
     return format;
 }
 
-// Draws the caption over what the DC already shows; nothing without one.
-void paintLabel(const TransLabel& label, HWND window, HDC dc) {
+// Draws the caption over what the DC already shows, and the focus cue
+// around it when asked; nothing without a caption.
+void paintLabel(const TransLabel& label, HWND window, HDC dc, bool withCue) {
     if (label.caption.empty()) return;
     RECT rect;
     GetClientRect(window, &rect);
+    if (withCue) drawFocusCue(dc, rect, label.dpi);
     SelectedObject selected(dc, fontOf(label));
     const int oldMode = SetBkMode(dc, TRANSPARENT);
     const COLORREF oldColour = SetTextColor(dc, label.look.textColour);
@@ -64,6 +67,8 @@ void paintLabel(const TransLabel& label, HWND window, HDC dc) {
 
 LRESULT handleLabel(HWND window, TransLabel* label, UINT message, WPARAM wParam,
                     LPARAM lParam) {
+    LRESULT result = 0;
+    if (focusCueMessage(window, message, wParam, lParam, result)) return result;
     switch (message) {
     case WM_ERASEBKGND:
         return 1;  // the picture beneath shows through; WM_PAINT draws it
@@ -74,11 +79,25 @@ LRESULT handleLabel(HWND window, TransLabel* label, UINT message, WPARAM wParam,
         GetClientRect(window, &rect);
         BufferedPaint buffer(paint.dc(), rect.right, rect.bottom);
         paintBackdrop(window, buffer.dc());
-        paintLabel(*label, window, buffer.dc());
+        paintLabel(*label, window, buffer.dc(), focusCueShown(window));
         return 0;
     }
     case WM_PRINTCLIENT:
-        if (label) paintLabel(*label, window, reinterpret_cast<HDC>(wParam));
+        if (label) paintLabel(*label, window, reinterpret_cast<HDC>(wParam), false);
+        return 0;
+    case WM_KEYDOWN:
+        // Enter on a label that has the focus (from Tab) is a click in its
+        // middle; every other key is the window's, as if nothing had the
+        // focus.
+        if (wParam == VK_RETURN && label) {
+            RECT rect;
+            GetClientRect(window, &rect);
+            raiseControlEvent(window, kEventLeftButtonDown,
+                              EventArgs{toDesignUnits(rect.right / 2, label->dpi),
+                                        toDesignUnits(rect.bottom / 2, label->dpi), 0});
+        } else {
+            SendMessageW(GetAncestor(window, GA_ROOT), WM_KEYDOWN, wParam, lParam);
+        }
         return 0;
     case WM_GETFONT:
         return label ? reinterpret_cast<LRESULT>(fontOf(*label)) : 0;

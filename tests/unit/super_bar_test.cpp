@@ -9,6 +9,7 @@
 
 #include "test_support.h"
 #include "ui/control_table.h"
+#include "ui/focus_cue.h"
 #include "ui/super_bar.h"
 
 namespace {
@@ -113,16 +114,85 @@ TEST_F(SuperBarTest, KeysStepByTenTimesTheirRepeatCount) {
     EXPECT_EQ(seenPositions(), (std::vector<int32_t>{40, 70, 50, 60, 40, 100, 0, 100}));
 }
 
-TEST_F(SuperBarTest, TabMovesDownTheSlidersAndEscapeIsACloseRequest) {
+// Tab with Shift held, as the thread's key state tells it.
+void pressShiftTab(HWND focus) {
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    keys[VK_SHIFT] = 0x80;
+    SetKeyboardState(keys);
+    SendMessageW(focus, WM_KEYDOWN, VK_TAB, 1);
+    keys[VK_SHIFT] = 0;
+    SetKeyboardState(keys);
+}
+
+std::vector<uint8_t> printedClient(HWND window) {
+    RECT rect;
+    GetClientRect(window, &rect);
+    std::vector<uint8_t> out(static_cast<size_t>(rect.right * rect.bottom) * 4);
+    HDC screen = GetDC(window);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, rect.right, rect.bottom);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory), PRF_CLIENT);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = rect.right;
+    info.bmiHeader.biHeight = -rect.bottom;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    SelectObject(memory, old);
+    GetDIBits(memory, bitmap, 0, static_cast<UINT>(rect.bottom), out.data(), &info,
+              DIB_RGB_COLORS);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(window, screen);
+    return out;
+}
+
+// The platform's setting that shows keyboard cues always (Wine's default)
+// off, as on Windows by default, for the life of the record.
+struct CuesHiddenUntilKeyboardUse {
+    BOOL before = FALSE;
+    CuesHiddenUntilKeyboardUse() {
+        SystemParametersInfoW(SPI_GETKEYBOARDCUES, 0, &before, 0);
+        SystemParametersInfoW(SPI_SETKEYBOARDCUES, 0, reinterpret_cast<void*>(FALSE), 0);
+    }
+    ~CuesHiddenUntilKeyboardUse() {
+        SystemParametersInfoW(SPI_SETKEYBOARDCUES, 0,
+                              reinterpret_cast<void*>(static_cast<INT_PTR>(before)), 0);
+    }
+};
+
+TEST_F(SuperBarTest, TabVisitsSlidersGlyphsAndNameRoundAndRoundAndEscapeIsACloseRequest) {
+    const CuesHiddenUntilKeyboardUse cues;
+    const std::vector<HWND> order = {
+        bar, form.control(ids::volumeBar[1]), form.control(ids::volumeBar[2]),
+        form.control(ids::volumeBar[3]), form.control(ids::volumeBar[4]),
+        form.control(ids::volumeBar[5]), form.control(ids::helpLabel),
+        form.control(ids::minimizeLabel), form.control(ids::closeLabel),
+        form.control(ids::brandLabel)};
+    const std::vector<uint8_t> unfocused = printedClient(bar);
     SetFocus(form.window());
     SendMessageW(form.window(), WM_KEYDOWN, VK_TAB, 1);  // from the window: the first slider
     EXPECT_EQ(GetFocus(), bar);
-    SendMessageW(bar, WM_KEYDOWN, VK_TAB, 1);
-    EXPECT_EQ(GetFocus(), form.control(ids::volumeBar[1]));
-    SendMessageW(GetFocus(), WM_KEYDOWN, VK_TAB, 1);
-    EXPECT_EQ(GetFocus(), form.control(ids::volumeBar[2]));
-    SendMessageW(form.control(ids::volumeBar[5]), WM_KEYDOWN, VK_TAB, 1);
-    EXPECT_EQ(GetFocus(), bar);  // round again
+    // The keyboard was used: the focus shows, but never in a printed copy.
+    EXPECT_TRUE(focusCueShown(bar));
+    EXPECT_EQ(printedClient(bar), unfocused);
+    for (size_t i = 1; i <= order.size(); ++i) {
+        SendMessageW(GetFocus(), WM_KEYDOWN, VK_TAB, 1);
+        EXPECT_EQ(GetFocus(), order[i % order.size()]) << "Tab number " << i;
+    }
+    pressShiftTab(bar);
+    EXPECT_EQ(GetFocus(), order.back());  // round the other way
+    pressShiftTab(order.back());
+    EXPECT_EQ(GetFocus(), order[8]);
+
+    // A click that takes the focus hides it until the keyboard is used again.
+    click(part(kPartIdLeftArrow), WM_LBUTTONDOWN, WM_LBUTTONUP, 7, 16);
+    EXPECT_EQ(GetFocus(), bar);
+    EXPECT_FALSE(focusCueShown(bar));
+    SendMessageW(bar, WM_KEYDOWN, VK_RIGHT, 1);  // the keyboard again
+    EXPECT_TRUE(focusCueShown(bar));
 
     SendMessageW(bar, WM_KEYDOWN, VK_ESCAPE, 1);
     EXPECT_FALSE(IsWindow(form.window()));

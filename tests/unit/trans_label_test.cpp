@@ -1,6 +1,8 @@
-// The labels' looks: the fonts made from the table's fields and the text
-// format of each alignment.
+// The labels' looks (the fonts made from the table's fields) and the keys
+// of a label that has the focus.
 #include <gtest/gtest.h>
+
+#include <vector>
 
 #include "test_support.h"
 #include "ui/control_table.h"
@@ -45,6 +47,33 @@ TEST(TransLabel, FontsCarryTheTablesFields) {
         EXPECT_EQ(name.lfHeight, -12);
         EXPECT_EQ(name.lfCharSet, 134);
     }
+}
+
+std::vector<int> gRaised;
+
+int32_t pressedHelp(const EventArgs& args) {
+    gRaised.push_back(args.x * 1000 + args.y);
+    return 0;
+}
+
+int32_t keyOfWindow(const EventArgs& args) {
+    gRaised.push_back(-args.key);
+    return 0;
+}
+
+TEST(TransLabel, EnterOnAFocusedLabelIsAClickInItsMiddleAndOtherKeysAreTheWindows) {
+    const Binding bindings[] = {{ids::helpLabel, kEventLeftButtonDown, pressedHelp},
+                                {ids::mainWindowUnit, kEventKeyDown, keyOfWindow}};
+    test::TestForm form(BindingTable{bindings, std::size(bindings)});
+    ASSERT_NE(form.window(), nullptr);
+    HWND help = form.control(ids::helpLabel);
+    SetFocus(help);
+    gRaised.clear();
+    SendMessageW(help, WM_KEYDOWN, VK_RETURN, 1);
+    SendMessageW(help, WM_KEYDOWN, VK_SPACE, 1);
+    EXPECT_EQ(gRaised, (std::vector<int>{12 * 1000 + 16, -VK_SPACE}));
+    SendMessageW(help, WM_KEYDOWN, VK_ESCAPE, 1);  // the window's close request
+    EXPECT_FALSE(IsWindow(form.window()));
 }
 
 }  // namespace
