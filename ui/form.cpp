@@ -30,6 +30,7 @@ struct Form {
     std::shared_ptr<const ScaledPicture> background;  // at the window's scale
     HFONT font = nullptr;  // the default GUI font: a stock object, not owned
     bool activatedBefore = false;
+    HWND lastFocus = nullptr;  // the control with the focus when the window was last left
 
     ~Form();
 };
@@ -261,13 +262,23 @@ LRESULT handleForm(HWND window, Form* form, UINT message, WPARAM wParam, LPARAM 
         raise(*form, kEventContextMenu, 0, contextMenuArgs(lParam));
         return 0;
     case WM_ACTIVATE:
-        if (LOWORD(wParam) != WA_INACTIVE) {
-            if (!form->activatedBefore) {
-                form->activatedBefore = true;
-                PostMessageW(window, kFirstActivationMessage, 0, 0);
-            } else {
-                raise(*form, kEventActivated);
-            }
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            // The control that had the focus gets it back with the window,
+            // as in a dialog: after a message box, Tab goes on from there.
+            const HWND focus = GetFocus();
+            form->lastFocus = focus && IsChild(window, focus) ? focus : nullptr;
+            break;
+        }
+        if (!form->activatedBefore) {
+            form->activatedBefore = true;
+            PostMessageW(window, kFirstActivationMessage, 0, 0);
+        } else {
+            raise(*form, kEventActivated);
+        }
+        if (form->lastFocus && IsWindow(form->lastFocus) && IsWindowVisible(form->lastFocus) &&
+            !HIWORD(wParam)) {
+            SetFocus(form->lastFocus);
+            return 0;
         }
         break;
     case kFirstActivationMessage:

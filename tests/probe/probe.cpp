@@ -532,6 +532,16 @@ int wmain(int argc, wchar_t** argv) {
         printWindow(GetForegroundWindow(), "");
         return 0;
     }
+    // The control with the keyboard focus in the thread of window H: what a
+    // focus event would name, which Wine does not raise.
+    if (command == L"focus" && argc == 3) {
+        GUITHREADINFO info{};
+        info.cbSize = sizeof(info);
+        const DWORD thread = GetWindowThreadProcessId(handle(argv[2]), nullptr);
+        if (!thread || !GetGUIThreadInfo(thread, &info) || !info.hwndFocus) return 1;
+        printWindow(info.hwndFocus, "");
+        return 0;
+    }
     if (command == L"get" && argc == 4)
         return getProperty(handle(argv[2]), static_cast<int>(number(argv[3])));
     if (command == L"set" && argc == 5) {
@@ -569,7 +579,7 @@ int wmain(int argc, wchar_t** argv) {
             return waitForValueEvent(handle(argv[2]), static_cast<DWORD>(number(argv[3])));
     }
     std::fprintf(stderr, "usage: probe windows|children H|props H|msgbox CAPTION|"
-                         "post H MSG W L|press H ID|foreground|get H P|set H P V|"
+                         "post H MSG W L|press H ID|foreground|focus H|get H P|set H P V|"
                          "waitpaint TITLE X Y RRGGBB TOL MS|setonshow TITLE ID P V DELAY MS|"
                          "postonshow TITLE ID MSG DELAY MS|holdfile PATH MS|identity PATH|"
                          "accessible H|setvalue H TEXT|valueevent H MS\n");
