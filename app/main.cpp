@@ -5,6 +5,7 @@
 #include "app/startup.h"
 #include "base/at_exit.h"
 #include "base/system_library.h"
+#include "mixer/channels.h"
 #include "night/night_use.h"
 #include "ui/main_window.h"
 
@@ -15,6 +16,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     startGdiplus();
 #ifdef HEYU_SLEEP_MINUTE_MS
     setSleepMinuteMs(HEYU_SLEEP_MINUTE_MS);  // the test build's short minute
+    setDriftMinuteMs(HEYU_DRIFT_MINUTE_MS);
 #endif
 
     // The window's created event runs onMainWindowCreated before it is shown.

@@ -82,6 +82,34 @@ bool isSpace(char c) {
     return c == ' ' || (c >= '\t' && c <= '\r');
 }
 
+constexpr wchar_t kMixSection[] = L"mix";
+
+std::wstring presetSection(int slot) {
+    return L"preset" + std::to_wstring(slot);
+}
+
+// A value of the new sections, read strictly: plain decimal digits from
+// lowest to highest, or nothing (missing, empty, signed, other text or out
+// of range). The platform has trimmed the blanks around it already.
+std::optional<int32_t> strictSetting(const std::wstring& section, const std::wstring& key,
+                                     int32_t lowest, int32_t highest) {
+    const std::wstring text = readSetting(programState().settingsPath, section, key, L"");
+    if (text.empty() || text.size() > 3) return std::nullopt;
+    int32_t value = 0;
+    for (wchar_t c : text) {
+        if (c < L'0' || c > L'9') return std::nullopt;
+        value = value * 10 + (c - L'0');
+    }
+    if (value < lowest || value > highest) return std::nullopt;
+    return value;
+}
+
+void writeQuietly(const std::wstring& section, const std::wstring& key, int32_t value) {
+    const bool written =
+        writeSetting(programState().settingsPath, section, key, std::to_wstring(value));
+    (void)written;  // as with the volumes: a failed write is silent
+}
+
 }  // namespace
 
 std::wstring buildSettingsPath() {
@@ -165,4 +193,41 @@ void saveVolume(int channel, int32_t value) {
     const bool written = writeSetting(programState().settingsPath, kSection,
                                       channelKey(channel), std::to_wstring(value));
     (void)written;  // a failed write changes nothing in memory and is not shown
+}
+
+MixSettings loadMixSettings() {
+    MixSettings mix;
+    mix.master = strictSetting(kMixSection, L"master", 0, 100).value_or(mix.master);
+    mix.drift = strictSetting(kMixSection, L"drift", 0, 1).value_or(0) == 1;
+    mix.startHidden = strictSetting(kMixSection, L"hidden", 0, 1).value_or(0) == 1;
+    return mix;
+}
+
+void saveMaster(int32_t percent) {
+    writeQuietly(kMixSection, L"master", percent);
+}
+
+void saveDrift(bool on) {
+    writeQuietly(kMixSection, L"drift", on ? 1 : 0);
+}
+
+void saveStartHidden(bool on) {
+    writeQuietly(kMixSection, L"hidden", on ? 1 : 0);
+}
+
+std::optional<ChannelVolumes> loadPreset(int slot) {
+    ChannelVolumes volumes{};
+    for (int channel = 1; channel <= kChannelCount; ++channel) {
+        const std::optional<int32_t> volume =
+            strictSetting(presetSection(slot), channelKey(channel), 0, 100);
+        if (!volume) return std::nullopt;
+        volumes[static_cast<size_t>(channel - 1)] = *volume;
+    }
+    return volumes;
+}
+
+void savePreset(int slot, const ChannelVolumes& volumes) {
+    for (int channel = 1; channel <= kChannelCount; ++channel)
+        writeQuietly(presetSection(slot), channelKey(channel),
+                     volumes[static_cast<size_t>(channel - 1)]);
 }

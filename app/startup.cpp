@@ -5,6 +5,8 @@
 #include "base/at_exit.h"
 #include "base/gdiplus_api.h"
 #include "shadow/wnd_shadow.h"
+#include "ui/control_table.h"
+#include "ui/form.h"
 #include "ui/main_window.h"
 
 namespace {
@@ -39,6 +41,10 @@ void onMainWindowCreated() {
     ProgramState& state = programState();
     state.settingsPath = buildSettingsPath();
     loadVolumes();
+    // Started to stay in the notification area: only the icon shows, and
+    // the sound starts as after the first activation.
+    if (loadMixSettings().startHidden)
+        setProperty(ids::mainWindow, ids::mainWindowUnit, kPropertyShownAtStart, 0);
 }
 
 void ensureSingleInstance(const std::wstring& baseName, const std::wstring& notice) {

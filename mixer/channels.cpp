@@ -7,6 +7,7 @@
 #include "app/settings.h"
 #include "app/startup.h"
 #include "base/unique_handle.h"
+#include "mixer/levels.h"
 #include "mixer/track_files.h"
 #include "mixer/wait.h"
 #include "ui/control_table.h"
@@ -23,6 +24,20 @@ bool paused = false;
 // The share of each slider's volume the players get: less than all only
 // while the sleep timer fades the mix out.
 int32_t volumeShare = kSliderVolumePermille;
+
+// Over all six: the master level and, when on, each channel's wander below
+// its slider. Neither moves a slider nor touches its stored volume.
+constexpr UINT kDriftUpdateMs = 250;  // steps of a tenth of a dB at most
+struct Mix {
+    int32_t master = kFullMasterPercent;
+    bool drift = false;
+    UINT_PTR driftTimer = 0;
+    DWORD driftStart = 0;
+    uint32_t minuteMs = 60000;
+    std::array<DriftVoice, kChannelCount> voices{};
+    std::array<int32_t, kChannelCount> sentLevels{};  // what each player was told last
+};
+Mix mix;
 
 // Without a working sound device (no sound card, no decoder, a device held
 // by another program) every loop check finds all six channels stopped.
@@ -55,12 +70,23 @@ int32_t sliderPosition(int channel) {
     return getProperty(ids::mainWindow, ids::volumeBar.at(rowOf(channel)), kPropertyPosition);
 }
 
+double driftNow(int channel) {
+    if (!mix.drift) return 0.0;
+    return driftDb(mix.voices.at(rowOf(channel)), static_cast<double>(GetTickCount() - mix.driftStart));
+}
+
 // The slider's position on both sides: what the user sees is what plays
 // (during a fade, the fade's share of it, so that a channel restarted or a
-// slider moved then does not jump back to full).
+// slider moved then does not jump back to full), under the master and the
+// drift.
+int32_t levelNow(int channel) {
+    return deviceLevel(sliderPosition(channel), volumeShare, mix.master, driftNow(channel));
+}
+
 void applySliderVolume(int channel) {
-    const int32_t volume = scaledVolume(sliderPosition(channel), volumeShare);
-    mediaSetVolume(playerOf(channel), volume, volume);
+    const int32_t level = levelNow(channel);
+    mix.sentLevels.at(rowOf(channel)) = level;
+    mediaSetLevel(playerOf(channel), level);
 }
 
 DeviceRetry& retryOf(int channel) {
@@ -144,9 +170,20 @@ void endDevicesWatched(End end) {
     WaitForSingleObject(watch.get(), INFINITE);
 }
 
+// Only a level that changed is sent: most ticks move a level by less than
+// one of the device's steps.
+void CALLBACK driftTick(HWND, UINT, UINT_PTR, DWORD) {
+    forEachChannel([](int channel) {
+        if (levelNow(channel) != mix.sentLevels.at(rowOf(channel))) applySliderVolume(channel);
+    });
+}
+
 }  // namespace
 
 void onFirstActivation() {
+    const MixSettings stored = loadMixSettings();
+    mix.master = stored.master;
+    setDrift(stored.drift);
     prepareTrackPaths();
     // A changed position raises the slider's event, which stores the clamped
     // value under the channel's key again (its player has no device yet).
@@ -253,4 +290,40 @@ void scaleChannelVolumes(int32_t permille) {
     if (share == volumeShare) return;
     volumeShare = share;
     forEachChannel(applySliderVolume);
+}
+
+void setMasterLevel(int32_t percent) {
+    const int32_t master = std::clamp(percent, 0, kFullMasterPercent);
+    if (master == mix.master) return;
+    mix.master = master;
+    forEachChannel(applySliderVolume);
+}
+
+int32_t masterLevel() {
+    return mix.master;
+}
+
+void setDrift(bool on) {
+    if (on == mix.drift) return;
+    mix.drift = on;
+    if (on) {
+        // New phases each time: the loops never line up as they did before.
+        mix.driftStart = GetTickCount();
+        forEachChannel([](int channel) {
+            mix.voices.at(rowOf(channel)) = driftVoice(channel, mix.driftStart, mix.minuteMs);
+        });
+        mix.driftTimer = SetTimer(nullptr, 0, kDriftUpdateMs, driftTick);
+    } else if (mix.driftTimer) {
+        KillTimer(nullptr, mix.driftTimer);
+        mix.driftTimer = 0;
+    }
+    forEachChannel(applySliderVolume);
+}
+
+bool driftOn() {
+    return mix.drift;
+}
+
+void setDriftMinuteMs(uint32_t milliseconds) {
+    mix.minuteMs = milliseconds;
 }

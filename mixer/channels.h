@@ -69,3 +69,17 @@ int32_t scaledVolume(int32_t volume, int32_t permille);
 // own); the same share again changes nothing. The sliders and the settings
 // stay as they are.
 void scaleChannelVolumes(int32_t permille);
+
+// The master level over all six channels, 0..100 % (clamped): each player
+// gets its slider's level times the master; the sliders stay where they are.
+void setMasterLevel(int32_t percent);
+int32_t masterLevel();
+
+// Drifting levels: each channel's level wanders slowly below its slider's
+// (0 to -9 dB, a period of its own), updated four times a second; off, every
+// player has its slider's level again.
+void setDrift(bool on);
+bool driftOn();
+
+// The length of a minute for the drift's periods; shorter in the tones build.
+void setDriftMinuteMs(uint32_t milliseconds);

@@ -6,9 +6,13 @@
 #include <iterator>
 #include <string>
 
+#include "app/autostart.h"
+#include "app/settings.h"
 #include "base/at_exit.h"
 #include "base/system_library.h"
 #include "base/window_frame.h"
+#include "mixer/channels.h"
+#include "mixer/mixes.h"
 #include "night/sleep_timer.h"
 #include "ui/control_table.h"
 #include "ui/form.h"
@@ -34,6 +38,13 @@ enum : UINT {
     kCommandShowWindow,
     kCommandExit,
     kCommandSleepBase = 100,
+    kCommandBuiltInMixBase = 200,  // + the built-in mix's index
+    kCommandUserMixBase = 210,     // + the slot, 1..3
+    kCommandSaveMixBase = 220,     // + the slot
+    kCommandMasterBase = 230,      // + the row of kMasterChoices
+    kCommandDrift = 240,
+    kCommandAutostart,
+    kCommandStartHidden,
 };
 
 constexpr wchar_t kPauseText[] = L"暂停播放";
@@ -41,6 +52,16 @@ constexpr wchar_t kResumeText[] = L"继续播放";
 constexpr wchar_t kSleepText[] = L"定时停止";
 constexpr wchar_t kShowWindowText[] = L"显示窗口";
 constexpr wchar_t kExitText[] = L"退出";
+constexpr wchar_t kMixesText[] = L"预设";
+constexpr wchar_t kSaveMixText[] = L"保存当前为";
+constexpr wchar_t kDriftText[] = L"声音起伏";
+constexpr wchar_t kAutostartText[] = L"开机启动";
+constexpr wchar_t kStartHiddenText[] = L"启动时隐藏窗口";
+constexpr int32_t kMasterChoices[] = {100, 75, 50, 25};
+
+std::wstring userMixName(int slot) {
+    return L"我的组合 " + std::to_wstring(slot);
+}
 
 struct SleepChoice {
     const wchar_t* text;  // null: a separator
@@ -217,6 +238,67 @@ void showMainWindow(const NightUse& n) {
     SetForegroundWindow(n.mainWindow);
 }
 
+UINT checkedIf(bool on) {
+    return MF_STRING | (on ? MF_CHECKED : MF_UNCHECKED);
+}
+
+// The mixes, the master level and the settings of the start.
+void appendMixItems(HMENU menu) {
+    HMENU mixes = CreatePopupMenu();
+    for (size_t i = 0; i < kBuiltInMixCount; ++i)
+        AppendMenuW(mixes, MF_STRING, kCommandBuiltInMixBase + i, builtInMix(i).name);
+    AppendMenuW(mixes, MF_SEPARATOR, 0, nullptr);
+    HMENU save = CreatePopupMenu();
+    for (int slot = 1; slot <= kUserMixSlots; ++slot) {
+        // An empty slot is there to be filled, not chosen.
+        AppendMenuW(mixes, MF_STRING | (userMix(slot) ? MF_ENABLED : MF_GRAYED),
+                    kCommandUserMixBase + slot, userMixName(slot).c_str());
+        AppendMenuW(save, MF_STRING, kCommandSaveMixBase + slot, userMixName(slot).c_str());
+    }
+    AppendMenuW(mixes, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(mixes, MF_POPUP, reinterpret_cast<UINT_PTR>(save), kSaveMixText);
+    AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(mixes), kMixesText);
+
+    HMENU master = CreatePopupMenu();
+    for (size_t i = 0; i < std::size(kMasterChoices); ++i)
+        AppendMenuW(master, checkedIf(kMasterChoices[i] == masterLevel()),
+                    kCommandMasterBase + i, (std::to_wstring(kMasterChoices[i]) + L"%").c_str());
+    AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(master),
+                masterText(masterLevel()).c_str());
+    AppendMenuW(menu, checkedIf(driftOn()), kCommandDrift, kDriftText);
+    AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(menu, checkedIf(startsWithWindows()), kCommandAutostart, kAutostartText);
+    AppendMenuW(menu, checkedIf(loadMixSettings().startHidden), kCommandStartHidden,
+                kStartHiddenText);
+}
+
+// The commands of those items; false for any other.
+bool runMixCommand(UINT command) {
+    if (command >= kCommandBuiltInMixBase && command < kCommandBuiltInMixBase + kBuiltInMixCount) {
+        recallMix(builtInMix(command - kCommandBuiltInMixBase).volumes);
+        return true;
+    }
+    const int slot = static_cast<int>(command % 10);
+    if (slot >= 1 && slot <= kUserMixSlots && command / 10 == kCommandUserMixBase / 10) {
+        if (const auto volumes = userMix(slot)) recallMix(*volumes);
+        return true;
+    }
+    if (slot >= 1 && slot <= kUserMixSlots && command / 10 == kCommandSaveMixBase / 10) {
+        saveUserMix(slot);
+        return true;
+    }
+    if (command >= kCommandMasterBase && command < kCommandMasterBase + std::size(kMasterChoices)) {
+        setMaster(kMasterChoices[command - kCommandMasterBase]);
+        return true;
+    }
+    switch (command) {
+    case kCommandDrift: setDriftStored(!driftOn()); return true;
+    case kCommandAutostart: setStartsWithWindows(!startsWithWindows()); return true;
+    case kCommandStartHidden: saveStartHidden(!loadMixSettings().startHidden); return true;
+    default: return false;
+    }
+}
+
 HMENU buildMenu(const NightUse& n) {
     HMENU sleep = CreatePopupMenu();
     for (size_t i = 0; i < std::size(kSleepChoices); ++i) {
@@ -238,6 +320,8 @@ HMENU buildMenu(const NightUse& n) {
     AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(sleep), kSleepText);
     AppendMenuW(menu, MF_STRING, kCommandShowWindow, kShowWindowText);
     AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    appendMixItems(menu);
+    AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
     AppendMenuW(menu, MF_STRING, kCommandExit, kExitText);
     return menu;
 }
@@ -253,6 +337,8 @@ void runCommand(NightUse& n, UINT command) {
     }
     if (command >= kCommandSleepBase && command - kCommandSleepBase < std::size(kSleepChoices))
         chooseSleep(n, kSleepChoices[command - kCommandSleepBase]);
+    else
+        runMixCommand(command);
 }
 
 // The platform's rules for such a menu: its owner comes to the foreground
@@ -315,7 +401,17 @@ void startNightUse(HWND mainWindow) {
     registerAtExit(removeIcon);
 }
 
+// The stop key holds the mix as a pause does, and leaves a held one alone:
+// the play/pause key or Space plays it on.
+void stopPlaying(NightUse& n) {
+    if (!channelsHeld()) togglePause(n);
+}
+
 int32_t onNightKey(int virtualKey) {
+    if (virtualKey == VK_MEDIA_STOP) {
+        stopPlaying(night());
+        return 1;
+    }
     if (virtualKey != VK_SPACE && virtualKey != VK_MEDIA_PLAY_PAUSE) return 0;
     togglePause(night());
     return 1;
@@ -324,7 +420,12 @@ int32_t onNightKey(int virtualKey) {
 int32_t onNightAppCommand(int command) {
     NightUse& n = night();
     // Only for the active main window, like its keys.
-    if (command != APPCOMMAND_MEDIA_PLAY_PAUSE || GetActiveWindow() != n.mainWindow) return 0;
+    if (GetActiveWindow() != n.mainWindow) return 0;
+    if (command == APPCOMMAND_MEDIA_STOP) {
+        stopPlaying(n);
+        return 1;
+    }
+    if (command != APPCOMMAND_MEDIA_PLAY_PAUSE) return 0;
     togglePause(n);
     return 1;
 }

@@ -30,6 +30,9 @@ constexpr int kPropertyMinimum = 15;
 constexpr int kPropertyMaximum = 16;
 constexpr int kPropertyPosition = 17;
 constexpr int kPropertyWindowState = 18;
+// The window's created handler writes 0 to keep it hidden at the start: the
+// first activation's work then runs without it being shown.
+constexpr int kPropertyShownAtStart = 19;
 
 // Values of the window state property.
 constexpr int32_t kWindowStateNormal = 0;
@@ -46,6 +49,7 @@ constexpr int kEventFirstActivation = 8; // window
 constexpr int kEventKeyDown = 20;        // window: a key no control used; key = virtual key
 constexpr int kEventAppCommand = 21;     // window: key = command; nonzero = handled
 constexpr int kEventContextMenu = 22;    // window: x, y = the pointer on the screen
+constexpr int kEventMouseWheel = 23;     // window: the wheel off the sliders; key = the delta, x, y as above
 constexpr int kEventTimer = 0;           // timer
 constexpr int kEventPositionChanged = 0; // slider
 

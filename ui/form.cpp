@@ -31,6 +31,7 @@ struct Form {
     HFONT font = nullptr;  // the default GUI font: a stock object, not owned
     bool activatedBefore = false;
     HWND lastFocus = nullptr;  // the control with the focus when the window was last left
+    bool shownAtStart = true;
 
     ~Form();
 };
@@ -124,6 +125,35 @@ bool writeWindowState(HWND window, int32_t state) {
     case kWindowStateMaximized: ShowWindow(window, SW_MAXIMIZE); return true;
     default: return false;
     }
+}
+
+// The slider under a screen point, if one is: its window or one of its
+// parts'.
+HWND sliderAt(const Form& form, POINT screen) {
+    for (HWND at = WindowFromPoint(screen); at && at != form.window; at = GetParent(at)) {
+        if (GetParent(at) != form.window) continue;
+        const int id = GetDlgCtrlID(at);
+        for (size_t i = 0; i < form.definition->rowCount; ++i)
+            if (form.definition->rows[i].id == static_cast<uint32_t>(id))
+                return form.definition->rows[i].kind == ControlKind::SuperBar ? at : nullptr;
+        return nullptr;
+    }
+    return nullptr;
+}
+
+// The wheel, wherever it was turned over the window: a slider under the
+// pointer takes it, the rest of the window hands it to its handler.
+void wheelTurned(const Form& form, WPARAM wParam, LPARAM lParam) {
+    const POINT screen{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    if (const HWND slider = sliderAt(form, screen)) {
+        SendMessageW(slider, WM_MOUSEWHEEL, wParam, lParam);
+        return;
+    }
+    EventArgs args;
+    args.x = screen.x;
+    args.y = screen.y;
+    args.key = GET_WHEEL_DELTA_WPARAM(wParam);
+    raise(form, kEventMouseWheel, 0, args);
 }
 
 // Tab and Shift+Tab, whichever control passed them up: the focus goes to
@@ -252,6 +282,9 @@ LRESULT handleForm(HWND window, Form* form, UINT message, WPARAM wParam, LPARAM 
         else if (wParam == VK_TAB) moveFocus(*form, GetKeyState(VK_SHIFT) < 0);
         else raise(*form, kEventKeyDown, 0, keyArgs(static_cast<int>(wParam)));
         return 0;
+    case WM_MOUSEWHEEL:
+        wheelTurned(*form, wParam, lParam);
+        return 0;
     case WM_APPCOMMAND:
         // Unhandled commands go on to the system, as with no handler at all.
         if (raise(*form, kEventAppCommand, 0, keyArgs(GET_APPCOMMAND_LPARAM(lParam))))
@@ -290,6 +323,10 @@ LRESULT handleForm(HWND window, Form* form, UINT message, WPARAM wParam, LPARAM 
     case kGetPropertyMessage:
         return wParam == kPropertyWindowState ? readWindowState(window) : 0;
     case kSetPropertyMessage:
+        if (wParam == kPropertyShownAtStart) {
+            form->shownAtStart = lParam != 0;
+            return 1;
+        }
         return wParam == kPropertyWindowState &&
                writeWindowState(window, static_cast<int32_t>(lParam));
     case kRaiseEventMessage: {
@@ -399,6 +436,15 @@ HWND LoadForm(HINSTANCE instance, const FormDefinition& definition, BindingTable
     dispatchEvent(definition.windowId, definition.unitId, kEventCreated, EventArgs{});
     // The created handler may have destroyed the window or ended the program.
     if (!IsWindow(window)) return nullptr;
+    // Kept hidden, the window is whole but unseen, and its first activation
+    // comes from the message loop all the same; shown later, it is activated
+    // as any window is.
+    if (!record->shownAtStart) {
+        showControls(window, definition);
+        record->activatedBefore = true;
+        PostMessageW(window, kFirstActivationMessage, 0, 0);
+        return window;
+    }
     // The picture reaches the screen in the bare window's first paint, and
     // the controls show over it right after: shown with the window, every
     // one of them would first be erased, one by one, while the screen still

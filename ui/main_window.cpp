@@ -6,6 +6,7 @@
 
 #include "app/startup.h"
 #include "mixer/channels.h"
+#include "mixer/mixes.h"
 #include "night/night_use.h"
 #include "overlay/messages.h"
 #include "ui/control_table.h"
@@ -81,6 +82,11 @@ int32_t isPaused(const EventArgs&) {
     return channelsPaused() ? 1 : 0;
 }
 
+int32_t wheelOverPicture(const EventArgs& args) {
+    wheelMaster(args.key, POINT{args.x, args.y});
+    return 0;
+}
+
 int32_t scaleVolumes(const EventArgs& args) {
     scaleChannelVolumes(args.x);
     return 0;
@@ -119,6 +125,7 @@ const Binding kBindings[] = {
     {ids::mainWindowUnit, kEventKeyDown, nightKey},  // Space
     {ids::mainWindowUnit, kEventAppCommand, nightAppCommand},  // play/pause key
     {ids::mainWindowUnit, kEventContextMenu, nightMenu},
+    {ids::mainWindowUnit, kEventMouseWheel, wheelOverPicture},  // the master level
     {kNightUseUnit, kNightEventPause, pauseAll},
     {kNightUseUnit, kNightEventResume, resumeAll},
     {kNightUseUnit, kNightEventVolume, scaleVolumes},

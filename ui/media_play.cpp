@@ -185,6 +185,14 @@ void mediaSetVolume(HWND player, int32_t left, int32_t right) {
                      L"right volume to " + std::to_wstring(*value)));
 }
 
+void mediaSetLevel(HWND player, int32_t level) {
+    const MediaPlayState* state = mediaPlayState(player);
+    if (!state || level < 0 || level > kDeviceVolumeMaximum) return;
+    const std::wstring value = std::to_wstring(level);
+    send(command(L"setaudio", state->deviceAlias, L"left volume to " + value));
+    send(command(L"setaudio", state->deviceAlias, L"right volume to " + value));
+}
+
 bool mediaPause(HWND player) {
     const MediaPlayState* state = mediaPlayState(player);
     return state && send(command(L"pause", state->deviceAlias)) == 0;

@@ -53,6 +53,10 @@ bool mediaResume(HWND player);
 // lies outside the device's 0..1000 is not sent.
 void mediaSetVolume(HWND player, int32_t left, int32_t right);
 
+// The level of both sides on the device's own scale, 0..1000; outside it,
+// nothing is sent.
+void mediaSetLevel(HWND player, int32_t level);
+
 // The device type for a file: from the up to three characters after the
 // last "." in lower case; MPEGvideo for every extension not listed.
 std::wstring deviceTypeFor(const std::wstring& path);

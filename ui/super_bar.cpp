@@ -51,6 +51,7 @@ struct SuperBar {
     int dragStartX = 0;
     int32_t dragStartPosition = 0;
     int dragStartPointerX = 0;  // screen x of the press on the thumb
+    int wheelRest = 0;          // a touchpad's part of a wheel notch, kept for the next
 };
 
 int index(SliderPart part) {
@@ -550,6 +551,20 @@ LRESULT handleBar(HWND window, SuperBar* bar, UINT message, WPARAM wParam, LPARA
         else
             SendMessageW(GetAncestor(window, GA_ROOT), WM_KEYDOWN, wParam, lParam);
         return 0;
+    case WM_MOUSEWHEEL: {
+        // Over the slider, a click step a notch, louder upwards; elsewhere
+        // (the slider only has the keyboard) the window's.
+        POINT screen{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        RECT rect;
+        GetWindowRect(window, &rect);
+        if (!PtInRect(&rect, screen)) break;
+        bar->wheelRest += GET_WHEEL_DELTA_WPARAM(wParam);
+        const int notches = bar->wheelRest / WHEEL_DELTA;
+        bar->wheelRest -= notches * WHEEL_DELTA;
+        setPosition(*bar, static_cast<int64_t>(bar->position) +
+                              static_cast<int64_t>(notches) * kSuperBarClickStep);
+        return 0;
+    }
     case WM_CONTEXTMENU:
         return 0;  // a slider has no menu, and keeps the window's from opening over it
     case WM_GETOBJECT:
