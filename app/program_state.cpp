@@ -20,6 +20,7 @@ void releaseProgramState() {
     release(state.settingsPath);
     state.shadowRing5.release();
     state.shadowRing10.release();
+    state.scaledShadowRings.clear();
     release(state.tempDir);
     for (std::wstring& path : state.trackPaths) release(path);
 }

@@ -6,7 +6,9 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "shadow/shadow_picture.h"
@@ -23,6 +25,9 @@ struct ProgramState {
     // first use and kept until the end.
     ShadowPicture shadowRing5;
     ShadowPicture shadowRing10;
+    // The same rings for the other display scales, by ring width (5 or 10)
+    // and picture side, each made once and kept until the end.
+    std::map<std::pair<int, int>, ShadowPicture> scaledShadowRings;
 
     // Stored channel volumes, v1..v6 at index 0..5; never -1 once loaded.
     std::array<int32_t, kChannelCount> volumes{};

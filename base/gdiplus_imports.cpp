@@ -36,6 +36,15 @@ GpStatus WINGDIPAPI GdipCreateBitmapFromScan0(INT width, INT height, INT stride,
                            bitmap);
 }
 
+GpStatus WINGDIPAPI GdipBitmapLockBits(GpBitmap* bitmap, GDIPCONST GpRect* rect, UINT flags,
+                                       PixelFormat format, BitmapData* data) {
+    HEYU_FORWARD_TO_SYSTEM(GdipBitmapLockBits, bitmap, rect, flags, format, data);
+}
+
+GpStatus WINGDIPAPI GdipBitmapUnlockBits(GpBitmap* bitmap, BitmapData* data) {
+    HEYU_FORWARD_TO_SYSTEM(GdipBitmapUnlockBits, bitmap, data);
+}
+
 GpStatus WINGDIPAPI GdipCreateHBITMAPFromBitmap(GpBitmap* bitmap, HBITMAP* result,
                                                 ARGB background) {
     HEYU_FORWARD_TO_SYSTEM(GdipCreateHBITMAPFromBitmap, bitmap, result, background);

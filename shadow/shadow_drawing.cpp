@@ -7,6 +7,8 @@
 #include "base/gdi_owners.h"
 #include "shadow/shadow_picture.h"
 #include "shadow/shadow_resources.h"
+#include "ui/area_resample.h"
+#include "ui/display_scale.h"
 
 namespace {
 
@@ -17,17 +19,13 @@ constexpr int kRingCornerRadius = 4;
 constexpr int kLargestCornerRadius = 100;
 constexpr REAL kRingPenWidth = 1.0f;
 
-// The standard picture for a look, decoded on its first use. A picture that
-// fails to load draws nothing, and the load is tried again next time.
-ShadowPicture* standardPicture(StandardRing ring) {
-    ProgramState& state = programState();
-    const bool five = ring == StandardRing::FivePixels;
-    ShadowPicture& picture = five ? state.shadowRing5 : state.shadowRing10;
+// A picture the executable carries, decoded into the holder if it has none.
+bool loadRing(ShadowPicture& picture, int resourceId) {
     if (!picture.image()) {
-        const EmbeddedBlock block = lockEmbeddedBlock(five ? IDR_SHADOW_RING5 : IDR_SHADOW_RING10);
+        const EmbeddedBlock block = lockEmbeddedBlock(resourceId);
         picture.loadFromBytes(block.data, block.size);
     }
-    return picture.image() ? &picture : nullptr;
+    return picture.image() != nullptr;
 }
 
 // S rounded outlines one pixel apart, from the faintest at the picture's
@@ -56,6 +54,32 @@ void drawRings(GpGraphics* graphics, int width, int height, COLORREF colour, int
 
 }  // namespace
 
+ShadowPicture* standardRingPicture(StandardRing ring, int ringPixels) {
+    // A picture that fails to load draws nothing, and the load is tried
+    // again next time.
+    ProgramState& state = programState();
+    const bool five = ring == StandardRing::FivePixels;
+    const int side = ringPictureSide(ring, ringPixels);
+    if (side <= 0) return nullptr;
+    ShadowPicture& once = five ? state.shadowRing5 : state.shadowRing10;
+    if (side == kRingPictureSide)
+        return loadRing(once, five ? IDR_SHADOW_RING5 : IDR_SHADOW_RING10) ? &once : nullptr;
+    ShadowPicture& made = state.scaledShadowRings[{five ? 5 : 10, side}];
+    if (made.image()) return &made;
+    ShadowPicture twice;
+    const bool larger = side > kRingPictureSide;
+    if (larger && !loadRing(twice, five ? IDR_SHADOW_RING5_2X : IDR_SHADOW_RING10_2X))
+        return nullptr;
+    if (!larger && !loadRing(once, five ? IDR_SHADOW_RING5 : IDR_SHADOW_RING10)) return nullptr;
+    ShadowPicture& source = larger ? twice : once;
+    if (static_cast<int>(source.width()) == side) {
+        if (!made.loadFromPixels(source.pixels())) return nullptr;
+    } else if (!made.loadFromPixels(resampleByArea(source.pixels(), side, side))) {
+        return nullptr;
+    }
+    return &made;
+}
+
 ShadowPixels bottomUpPixels(void* bits, int width, int height) {
     const int stride = width * 4;
     BYTE* first = static_cast<BYTE*>(bits);
@@ -63,7 +87,7 @@ ShadowPixels bottomUpPixels(void* bits, int width, int height) {
                         height};
 }
 
-void drawShadowPicture(const ShadowPixels& pixels, COLORREF colour, int ringWidth) {
+void drawShadowPicture(const ShadowPixels& pixels, COLORREF colour, int ringWidth, int dpi) {
     const int width = pixels.width;
     const int height = pixels.height;
     if (!pixels.top || width <= 0 || height <= 0 || ringWidth < 1) return;
@@ -77,27 +101,34 @@ void drawShadowPicture(const ShadowPixels& pixels, COLORREF colour, int ringWidt
     GdipGraphics context;
     if (GdipGetImageGraphicsContext(canvas.get(), context.put()) != Ok) return;
     GpGraphics* graphics = context.get();
+    const int ringPixels = toPixels(ringWidth, dpi);
+    if (ringPixels < 1) return;
     const StandardRing standard = standardRingFor(ringWidth, colour);
     if (standard != StandardRing::None) {
-        ShadowPicture* picture = standardPicture(standard);
+        ShadowPicture* picture = standardRingPicture(standard, ringPixels);
         if (!picture) return;
+        // The slices' margin grows with the picture.
+        const int side = static_cast<int>(picture->width());
+        const int margin = MulDiv(nineSliceMargin(kRingPictureSide, kRingPictureSide), side,
+                                  kRingPictureSide);
         // A ring's edges are the same all along, so the nearest pixel is the
         // exact one, and the cheapest. Its centre is empty and lies over the
         // window, where the shadow stays fully transparent: stretching it
         // would change no pixel and cost most of an update.
         GdipSetInterpolationMode(graphics, InterpolationModeNearestNeighbor);
-        drawNineSlice(graphics, *picture, SliceRect{0, 0, width, height}, SliceCentre::Skip);
+        drawNineSlice(graphics, *picture, SliceRect{0, 0, width, height}, SliceCentre::Skip,
+                      margin);
         return;
     }
-    drawRings(graphics, width, height, colour, ringWidth);
+    drawRings(graphics, width, height, colour, ringPixels);
 }
 
 void drawNineSlice(GpGraphics* graphics, ShadowPicture& picture, SliceRect into,
-                   SliceCentre centre) {
+                   SliceCentre centre, int margin) {
     constexpr size_t kCentre = 4;
     const int pictureWidth = static_cast<int>(picture.width());
     const int pictureHeight = static_cast<int>(picture.height());
-    const auto slices = nineSlices(pictureWidth, pictureHeight, into);
+    const auto slices = nineSlices(pictureWidth, pictureHeight, into, margin);
     for (size_t piece = 0; piece < slices.size(); ++piece) {
         if (piece == kCentre && centre == SliceCentre::Skip) continue;
         const Slice& slice = slices[piece];

@@ -23,16 +23,27 @@ struct ShadowPixels {
 // The pixels of a bottom-up 32-bit DIB section of the given size.
 ShadowPixels bottomUpPixels(void* bits, int width, int height);
 
-// Draws the ring of the given colour and width over the whole picture,
-// which is fully transparent where nothing is drawn.
-void drawShadowPicture(const ShadowPixels& pixels, COLORREF colour, int ringWidth);
+// Draws the ring of the given colour and width (in 96-dpi units) for a
+// display scale over the whole picture, which is fully transparent where
+// nothing is drawn. The ring is toPixels(ringWidth, dpi) pixels wide; a
+// standard look comes from its picture for that width: the 1x picture at 96
+// dpi, the 2x one at 192, and in between the 2x one resized once with the
+// program's own area averaging (the 1x one below 96 dpi), made once per
+// width and kept.
+void drawShadowPicture(const ShadowPixels& pixels, COLORREF colour, int ringWidth,
+                       int dpi = 96);
+
+// The standard ring's picture for a ring `ringPixels` wide; null when it
+// cannot be decoded.
+ShadowPicture* standardRingPicture(StandardRing ring, int ringPixels);
 
 enum class SliceCentre { Draw, Skip };
 
 // Draws a picture cut into nine slices over the rectangle `into`: corners
 // unscaled, edges and (unless skipped) the centre stretched, in pixel units.
+// The margin is nineSliceMargin's unless one is given.
 void drawNineSlice(Gdiplus::GpGraphics* graphics, ShadowPicture& picture, SliceRect into,
-                   SliceCentre centre = SliceCentre::Draw);
+                   SliceCentre centre = SliceCentre::Draw, int margin = 0);
 
 // The outline of a rectangle with rounded corners of radius r (clamped to
 // 1..100), as four quarter arcs clockwise from the top left; a plain

@@ -52,8 +52,16 @@ int nineSliceMargin(int pictureWidth, int pictureHeight) {
     return 5;
 }
 
-std::array<Slice, 9> nineSlices(int pictureWidth, int pictureHeight, SliceRect into) {
-    const int m = nineSliceMargin(pictureWidth, pictureHeight);
+int ringPictureSide(StandardRing ring, int ringPixels) {
+    const int width = ring == StandardRing::FivePixels ? 5 : ring == StandardRing::TenPixels ? 10 : 0;
+    if (width == 0 || ringPixels < 1) return 0;
+    // 100 is a multiple of both widths: the side is exact.
+    return kRingPictureSide / width * ringPixels;
+}
+
+std::array<Slice, 9> nineSlices(int pictureWidth, int pictureHeight, SliceRect into,
+                                int margin) {
+    const int m = margin > 0 ? margin : nineSliceMargin(pictureWidth, pictureHeight);
     // Per column and per row: where the piece starts and how wide it is, in
     // the picture and in the drawing.
     const int sourceX[3] = {0, m, pictureWidth - m};

@@ -36,6 +36,15 @@ enum class StandardRing { None, FivePixels, TenPixels };
 
 StandardRing standardRingFor(int ringWidth, COLORREF colour);
 
+// The side of the standard ring pictures at 1x.
+constexpr int kRingPictureSide = 100;
+
+// The side of a standard ring's picture for a ring `ringPixels` wide on the
+// screen: the picture is scaled as the ring is, so that its ramp ends just
+// where the shadow window meets the window it lies around. 100 for the ring
+// at its own width; 0 for no ring.
+int ringPictureSide(StandardRing ring, int ringPixels);
+
 // The unscaled margin of a nine-slice picture: 20 when both sides exceed 80
 // pixels, 10 when both exceed 50, else 5.
 int nineSliceMargin(int pictureWidth, int pictureHeight);
@@ -55,4 +64,7 @@ struct Slice {
 // The nine pieces of a (pictureWidth x pictureHeight) picture drawn into
 // `into`: the four corners unscaled, the four edge strips stretched along
 // their edge, the centre stretched both ways. Row by row from the top left.
-std::array<Slice, 9> nineSlices(int pictureWidth, int pictureHeight, SliceRect into);
+// The margin is nineSliceMargin's unless given (above 0): a picture
+// resized for a display scale keeps the margin its 1x picture has, resized.
+std::array<Slice, 9> nineSlices(int pictureWidth, int pictureHeight, SliceRect into,
+                                int margin = 0);

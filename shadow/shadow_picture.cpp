@@ -1,6 +1,7 @@
 #include "shadow/shadow_picture.h"
 
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -36,6 +37,46 @@ bool ShadowPicture::loadFromBytes(const void* data, size_t size) {
     return true;
 }
 
+bool ShadowPicture::loadFromPixels(Pixels pixels) {
+    release();
+    if (pixels.width <= 0 || pixels.height <= 0 ||
+        pixels.data.size() != static_cast<size_t>(pixels.width) * pixels.height)
+        return false;
+    own_ = std::move(pixels.data);
+    Gdiplus::GpBitmap* bitmap = nullptr;
+    if (Gdiplus::DllExports::GdipCreateBitmapFromScan0(
+            pixels.width, pixels.height, pixels.width * 4, PixelFormat32bppARGB,
+            reinterpret_cast<BYTE*>(own_.data()), &bitmap) != Gdiplus::Ok ||
+        !bitmap) {
+        release();
+        return false;
+    }
+    image_.reset(bitmap);
+    return true;
+}
+
+Pixels ShadowPicture::pixels() {
+    Pixels result;
+    const int w = static_cast<int>(width());
+    const int h = static_cast<int>(height());
+    if (w <= 0 || h <= 0) return result;
+    auto* bitmap = reinterpret_cast<Gdiplus::GpBitmap*>(image_.get());
+    Gdiplus::Rect whole{0, 0, w, h};
+    Gdiplus::BitmapData data{};
+    if (Gdiplus::DllExports::GdipBitmapLockBits(bitmap, &whole, Gdiplus::ImageLockModeRead,
+                                                 PixelFormat32bppARGB, &data) != Gdiplus::Ok)
+        return result;
+    result.width = w;
+    result.height = h;
+    result.data.resize(static_cast<size_t>(w) * h);
+    for (int y = 0; y < h; ++y)
+        std::memcpy(&result.data[static_cast<size_t>(y) * w],
+                    static_cast<const BYTE*>(data.Scan0) + static_cast<ptrdiff_t>(y) * data.Stride,
+                    static_cast<size_t>(w) * 4);
+    Gdiplus::DllExports::GdipBitmapUnlockBits(bitmap, &data);
+    return result;
+}
+
 UINT ShadowPicture::width() {
     fetchSize();
     return width_;
@@ -56,6 +97,7 @@ void ShadowPicture::release() {
     image_.reset();
     stream_.reset();
     memory_.reset();
+    std::vector<uint32_t>().swap(own_);
     width_ = 0;
     height_ = 0;
 }

@@ -1,13 +1,17 @@
 // The holder of one standard ring picture: decoded once from the bytes the
-// executable carries, kept for the rest of the run, released at exit.
+// executable carries, or made from pixels (a ring resized for a display
+// scale), kept for the rest of the run, released at exit.
 #pragma once
 
 #include <windows.h>
 
 #include <cstddef>
+#include <cstdint>
+#include <vector>
 
 #include "base/gdiplus_owners.h"
 #include "base/unique_handle.h"
+#include "ui/area_resample.h"
 
 class ShadowPicture {
 public:
@@ -20,6 +24,14 @@ public:
     // released first. Four bytes or fewer are refused. True when an image
     // was obtained.
     bool loadFromBytes(const void* data, size_t size);
+
+    // Takes 32-bit pixels with straight alpha (0xAARRGGBB) as the picture;
+    // any earlier picture is released first. True when an image was made.
+    bool loadFromPixels(Pixels pixels);
+
+    // The picture's pixels as 0xAARRGGBB, top row first; empty without an
+    // image.
+    Pixels pixels();
 
     // The decoded image, or null.
     Gdiplus::GpImage* image() const { return image_.get(); }
@@ -39,6 +51,8 @@ private:
     GlobalMemory memory_;
     ComPointer<IStream> stream_;
     GdipImage image_;
+    // A picture made from pixels draws from this memory.
+    std::vector<uint32_t> own_;
     UINT width_ = 0;
     UINT height_ = 0;
 };

@@ -7,6 +7,7 @@
 #include "base/window_frame.h"
 #include "shadow/shadow_drawing.h"
 #include "shadow/shadow_geometry.h"
+#include "ui/display_scale.h"
 
 namespace {
 
@@ -123,8 +124,10 @@ void UpdateWndShadow(HWND target, std::optional<bool> visible) {
     RECT rect;
     // An empty target leaves the shadow where it is.
     if (GetWindowRect(target, &rect) && rect.right != rect.left && rect.bottom != rect.top) {
+        // The size is in 96-dpi units; the ring is as wide as it is at the
+        // target's scale.
         const int ringWidth = static_cast<int>(propertyValue(shadow, kSizeProperty));
-        const ShadowBox box = shadowBoxAround(rect, ringWidth);
+        const ShadowBox box = shadowBoxAround(rect, toPixels(ringWidth, windowDpi(target)));
         SetWindowPos(shadow, nullptr, box.left, box.top, box.width, box.height,
                      SWP_NOZORDER | SWP_NOACTIVATE);
         RenderWndShadow(target, box.width, box.height);
@@ -208,5 +211,5 @@ void RenderWndShadow(HWND target, int width, int height) {
 void DrawWndShadow(HWND shadow, const ShadowPixels& pixels) {
     const auto colour = static_cast<COLORREF>(propertyValue(shadow, kColorProperty));
     const auto ringWidth = static_cast<int>(propertyValue(shadow, kSizeProperty));
-    drawShadowPicture(pixels, colour, ringWidth);
+    drawShadowPicture(pixels, colour, ringWidth, windowDpi(GetWindow(shadow, GW_OWNER)));
 }

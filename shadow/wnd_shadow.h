@@ -16,7 +16,8 @@ constexpr int kDefaultShadowSize = 5;
 // colour is black, an omitted size 5; a supplied size below 1 removes the
 // shadow and puts the window procedure back. True when a shadow is attached
 // or updated; false for a non-window, when the shadow window cannot be
-// made, and after a removal.
+// made, and after a removal. The size is in 96-dpi units: the ring is
+// toPixels(size, dpi) pixels wide at the target's scale.
 bool SetWndShadow(HWND target, std::optional<COLORREF> colour = std::nullopt,
                   std::optional<int> size = std::nullopt);
 

@@ -427,6 +427,19 @@ class CommittedFilesMatchGeneratorsTest(unittest.TestCase):
     def test_rings(self):
         self.assertEqual(self.make_rings.ring_png(self.make_rings.RING5), read("shadow5.png"))
         self.assertEqual(self.make_rings.ring_png(self.make_rings.RING10), read("shadow10.png"))
+        # At 2x: twice the size, the ring twice as wide with the same ends,
+        # and the inside fully transparent.
+        for name, ring in (("shadow5_2x.png", self.make_rings.RING5),
+                           ("shadow10_2x.png", self.make_rings.RING10)):
+            with self.subTest(ring=name):
+                self.assertEqual(self.make_rings.ring_png(ring, 2), read(name))
+                rows = png_rgba(read(name))
+                width = 2 * len(ring["ramp"])
+                self.assertEqual((len(rows), len(rows[0])), (2 * SIZE, 2 * SIZE))
+                middle = [rows[SIZE][x][3] for x in range(2 * SIZE)]
+                self.assertEqual(middle[width - 1], ring["inner"]["left"])
+                self.assertLess(middle[0], ring["ramp"][0])
+                self.assertEqual(set(middle[width:2 * SIZE - width]), {0})
 
     def test_strips(self):
         for stem, pic in self.make_skins.build_strips().items():

@@ -1,5 +1,5 @@
 """The executable carries the six committed tracks, each byte for byte as
-one contiguous block, the two shadow rings, and little else beside them and
+one contiguous block, the shadow rings at 1x and 2x, and little else beside them and
 the pictures; its
 sections lie on whole pages of the file, so Wine can map it rather than read
 it all into memory."""
@@ -24,8 +24,8 @@ class EmbeddedTracks(unittest.TestCase):
         for track in TRACKS:
             self.assertIn(track.read_bytes(), self.exe, "%s is not in the executable" % track.name)
 
-    def test_the_two_shadow_rings_are_carried_byte_for_byte(self):
-        for name in ("shadow5.png", "shadow10.png"):
+    def test_the_shadow_rings_at_1x_and_2x_are_carried_byte_for_byte(self):
+        for name in ("shadow5.png", "shadow10.png", "shadow5_2x.png", "shadow10_2x.png"):
             ring = (ROOT / "assets" / "art" / name).read_bytes()
             self.assertIn(ring, self.exe, "%s is not in the executable" % name)
 

@@ -3,7 +3,8 @@ as Wine 8 gives them from the prefix's LogPixels (every program there draws
 itself at that dpi; nothing is stretched). One run of the program at each
 scale, in a lab of its own with a screen large enough for the window at
 200 %: the window's size and place, every control's rectangle scaled edge by
-edge from the design's, every channel name drawn whole, and a click at a
+edge from the design's, the shadow's ring as wide as the scale makes its 5
+units, every channel name drawn whole, and a click at a
 scaled point of a slider meaning what it means at 96 dpi. At 96 dpi the
 picture is the reference of test_main_window.py."""
 import subprocess
@@ -21,6 +22,7 @@ SCREEN = (2560, 1600)
 SCALES = (96, 120, 144, 192)
 REFERENCE = Path(__file__).resolve().parent / "reference" / "main_window.png"
 REFERENCE_TOLERANCE = 0.003  # as test_main_window.py
+SHADOW_CLASS = "Halyx.Shadow"
 CHANNEL_FONT_HEIGHT = 12  # the channel names' character height at 96 dpi
 
 
@@ -80,6 +82,14 @@ class DisplayScale(harness.ProgramTest):
         placed = {c["id"]: c["inparent"] for c in harness.children(window["hwnd"])}
         for name, ident, rect, _ in harness.CONTROLS:
             self.assertEqual(placed.get(ident), scaled_rect(*rect, dpi), name)
+        # The shadow's ring is 5 units wide at the window's scale.
+        ring = px(5, dpi)
+        harness.wait_until(lambda: [w for w in harness.probe("windows")
+                                    if w["class"] == SHADOW_CLASS and w["visible"]
+                                    and w["owner"] == window["hwnd"]
+                                    and w["rect"] == [left - ring, top - ring, left + width + ring,
+                                                      top + height + ring]],
+                           10, "the shadow %d px out around the window" % ring)
 
         shot = harness.BUILD / "scale" / ("main_window_%d.png" % dpi)
         shot.parent.mkdir(exist_ok=True)

@@ -2,6 +2,7 @@
 // DIB's alpha bytes), and the shadow window on the real main window.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <map>
@@ -212,6 +213,41 @@ TEST_F(ShadowPictureTest, TenPixelsBlackIsTheTenPixelRingOtherLooksAreDrawnRingB
     EXPECT_NEAR(coloured.byte(200, 9, 2), 200 * a / 255, 2);
     EXPECT_NEAR(coloured.byte(200, 9, 1), 100 * a / 255, 2);
     EXPECT_NEAR(coloured.byte(200, 9, 0), 50 * a / 255, 2);
+}
+
+TEST_F(ShadowPictureTest, AtOtherScalesTheStandardRingsAreAsWideAsTheScaleMakesThem) {
+    // The 5-pixel ring at 120, 144 and 192 dpi: 6, 8 and 10 pixels whose
+    // alpha rises to the 1x ring's innermost value, nothing inside; at 192
+    // it is the 2x picture itself, in between the 2x one resized.
+    for (const auto& [dpi, ring] : {std::pair{120, 6}, std::pair{144, 8}, std::pair{192, 10}}) {
+        SCOPED_TRACE(dpi);
+        Dib dib(1540, 890);
+        drawShadowPicture(dib.pixels(), RGB(0, 0, 0), 5, dpi);
+        for (char side : {'t', 'b', 'l', 'r'}) {
+            const std::vector<int> ramp = dib.ramp(side, ring + 1);
+            EXPECT_GT(ramp[0], 0) << side;
+            EXPECT_LT(ramp[0], 15) << side;
+            EXPECT_TRUE(std::is_sorted(ramp.begin(), ramp.end() - 1)) << side;
+            EXPECT_NEAR(ramp[ring - 1], 111, 8) << side;
+            EXPECT_EQ(ramp[ring], 0) << side;
+        }
+        EXPECT_EQ(dib.coloredInside(ring), 0);
+        EXPECT_EQ(dib.alpha(0, 0), 0);
+        EXPECT_EQ(standardRingPicture(StandardRing::FivePixels, ring)->width(),
+                  static_cast<UINT>(20 * ring));
+    }
+    // Made once per width and kept.
+    EXPECT_EQ(standardRingPicture(StandardRing::FivePixels, 8),
+              standardRingPicture(StandardRing::FivePixels, 8));
+    Dib ten(1540, 890);
+    drawShadowPicture(ten.pixels(), RGB(0, 0, 0), 10, 192);
+    EXPECT_EQ(ten.ramp('t', 21)[19], 137);
+    EXPECT_EQ(ten.ramp('r', 21)[19], 124);
+    EXPECT_EQ(ten.coloredInside(20), 0);
+    // A look drawn in code is drawn ring by ring at the scaled width.
+    Dib thin(800, 600);
+    drawShadowPicture(thin.pixels(), RGB(0, 0, 0), 3, 192);
+    EXPECT_EQ(thin.ramp('l', 7), (std::vector<int>{16, 32, 48, 64, 80, 96, 0}));
 }
 
 TEST_F(ShadowPictureTest, HolderRefusesFourBytesOrLessAndReadsTheRingsSize) {

@@ -1,9 +1,13 @@
-"""Writes the two standard drop-shadow ring pictures, shadow5.png and shadow10.png.
+"""Writes the two standard drop-shadow ring pictures, shadow5.png and shadow10.png,
+and each again at 2x for high-dpi screens, shadow5_2x.png and shadow10_2x.png.
 
 Each is a 100 x 100 RGBA picture, black everywhere, whose alpha forms a ring
 along the border: the program cuts it into nine slices and stretches the edges
 to the shadow window's size, so the straight edges carry a fixed ramp and the
-corners turn that ramp around a quarter circle.
+corners turn that ramp around a quarter circle. The 2x picture (200 x 200) is
+the same ring sampled twice as densely: each pixel takes the alpha at its
+centre in the 1x picture's units, so the ramp is interpolated between the 1x
+pixels' values and the corners are as round at twice the size.
 
 Usage: make_rings.py OUTPUT_DIR
 """
@@ -44,22 +48,24 @@ def ramp_alpha(ramp, depth):
     return ramp[k] + (ramp[k + 1] - ramp[k]) * frac
 
 
-def ring_alphas(ring):
-    """Returns the ring's alpha as SIZE rows of SIZE integers."""
+def ring_alphas(ring, scale=1):
+    """Returns the ring's alpha as SIZE * scale rows of SIZE * scale integers."""
     width = len(ring["ramp"])
+    side = SIZE * scale
     inner = ring["inner"]
 
     def edge_ramp(side):
         return ring["ramp"][:-1] + [inner[side]]
 
-    alphas = [[0] * SIZE for _ in range(SIZE)]
-    for y in range(SIZE):
-        for x in range(SIZE):
-            # Depth inward from each side, measured to the pixel centre.
-            from_left = x + 0.5
-            from_right = SIZE - x - 0.5
-            from_top = y + 0.5
-            from_bottom = SIZE - y - 0.5
+    alphas = [[0] * side for _ in range(side)]
+    for y in range(side):
+        for x in range(side):
+            # Depth inward from each side, measured to the pixel centre, in
+            # the 1x picture's pixels.
+            from_left = (x + 0.5) / scale
+            from_right = SIZE - from_left
+            from_top = (y + 0.5) / scale
+            from_bottom = SIZE - from_top
             side_x = "left" if from_left < from_right else "right"
             side_y = "top" if from_top < from_bottom else "bottom"
             dx = width - min(from_left, from_right)   # > 0 inside the left/right band
@@ -80,22 +86,23 @@ def ring_alphas(ring):
             else:
                 value = 0.0
             alphas[y][x] = int(value + 0.5)
-    for x, y in ((0, 0), (SIZE - 1, 0), (0, SIZE - 1), (SIZE - 1, SIZE - 1)):
+    for x, y in ((0, 0), (side - 1, 0), (0, side - 1), (side - 1, side - 1)):
         if alphas[y][x] != 0:
             raise AssertionError("corner pixel must be fully transparent")
     return alphas
 
 
-def ring_png(ring):
-    return imagefiles.png_bytes([[(0, 0, 0, a) for a in row] for row in ring_alphas(ring)])
+def ring_png(ring, scale=1):
+    return imagefiles.png_bytes([[(0, 0, 0, a) for a in row] for row in ring_alphas(ring, scale)])
 
 
 def main(argv):
     if len(argv) != 2:
         sys.exit("usage: make_rings.py OUTPUT_DIR")
     out = argv[1]
-    imagefiles.write(os.path.join(out, "shadow5.png"), ring_png(RING5))
-    imagefiles.write(os.path.join(out, "shadow10.png"), ring_png(RING10))
+    for scale, suffix in ((1, ""), (2, "_2x")):
+        imagefiles.write(os.path.join(out, "shadow5%s.png" % suffix), ring_png(RING5, scale))
+        imagefiles.write(os.path.join(out, "shadow10%s.png" % suffix), ring_png(RING10, scale))
 
 
 if __name__ == "__main__":
