@@ -8,6 +8,7 @@
 #include "base/gdi_owners.h"
 #include "base/window_frame.h"
 #include "overlay/blur.h"
+#include "ui/display_scale.h"
 
 namespace {
 
@@ -24,6 +25,10 @@ constexpr char kPropProc[] = "HalyxMask_Proc";  // on the covered window and its
 constexpr COLORREF kBlack = RGB(0, 0, 0);
 constexpr int kMaxOpacity = 255;
 constexpr int kBytesPerPixel = 4;
+// The blur's block at 96 dpi, in pixels; at other scales it is as many
+// pixels as that length is there, so the picture looks as soft at every
+// scale.
+constexpr int kBlurBlock = 4;
 
 LRESULT handleMaskMessage(HWND mask, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK MaskSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -209,8 +214,10 @@ void BuildMaskImage(HWND mask, bool blur, COLORREF colour, int opacity) {
     PrintWindow(covered, memory.get(), PW_CLIENTONLY);
     if (blur) {
         GdiFlush();  // the snapshot reaches the pixels before the blur reads them
-        // A window too small to blur keeps its sharp picture.
-        blurPixels(bits, width, height, width * kBytesPerPixel);
+        // A window too small to blur keeps its sharp picture. The block is
+        // twice the radius.
+        const int block = toPixels(kBlurBlock, windowDpi(covered));
+        blurPixels(bits, width, height, width * kBytesPerPixel, block / 2.0);
     }
     if (opacity >= 1) tint(memory.get(), width, height, colour, opacity);
 

@@ -4,9 +4,12 @@ itself at that dpi; nothing is stretched). One run of the program at each
 scale, in a lab of its own with a screen large enough for the window at
 200 %: the window's size and place, every control's rectangle scaled edge by
 edge from the design's, the shadow's ring as wide as the scale makes its 5
-units, every channel name drawn whole, and a click at a
-scaled point of a slider meaning what it means at 96 dpi. At 96 dpi the
-picture is the reference of test_main_window.py."""
+units, every channel name drawn whole, the about box's mask over the whole
+client area and, seen at the design's size, as soft as at 96 dpi, and a
+click at a scaled point of a slider meaning what it means at 96 dpi. At 96
+dpi the picture is the reference of test_main_window.py. The mask with its
+box at each scale and the right-click menu at 192 dpi are kept in
+scale-shots/ to be looked at."""
 import subprocess
 import sys
 import unittest
@@ -23,6 +26,10 @@ SCALES = (96, 120, 144, 192)
 REFERENCE = Path(__file__).resolve().parent / "reference" / "main_window.png"
 REFERENCE_TOLERANCE = 0.003  # as test_main_window.py
 SHADOW_CLASS = "Halyx.Shadow"
+MASK_CLASS = "HalyxMask"
+WELCOME = "欢迎使用 墨川禾语听泉"  # the about box's caption
+# The mask's, the menu's and the about box's pictures, to be looked at.
+SHOTS = harness.BUILD / "scale-shots"
 CHANNEL_FONT_HEIGHT = 12  # the channel names' character height at 96 dpi
 
 
@@ -53,7 +60,35 @@ def ink_columns(shot: Path, rect) -> list:
     return sorted(columns)
 
 
+def edges(path, rect) -> float:
+    """The mean difference between horizontally neighbouring pixels."""
+    left, top, right, bottom = rect
+    return float(subprocess.run(
+        ["convert", str(path), "-crop", "%dx%d+%d+%d" % (right - left, bottom - top, left, top),
+         "+repage", "(", "+clone", "-roll", "+1+0", ")", "-compose", "difference", "-composite",
+         "-format", "%[fx:mean]", "info:"], capture_output=True, text=True, check=True).stdout)
+
+
+def clear_of(box: dict, window: dict):
+    """The largest full-width or full-height strip of the window that the
+    box does not cover, in window coordinates."""
+    width = window["rect"][2] - window["rect"][0]
+    height = window["rect"][3] - window["rect"][1]
+    left, top, right, bottom = [box["rect"][k] - window["rect"][k % 2] for k in range(4)]
+    strips = [(0, 0, min(max(left, 0), width), height),
+              (max(min(right, width), 0), 0, width, height),
+              (0, 0, width, min(max(top, 0), height)),
+              (0, max(min(bottom, height), 0), width, height)]
+    return max(strips, key=lambda r: (r[2] - r[0]) * (r[3] - r[1]))
+
+
+def menus() -> list:
+    return [w for w in harness.windows() if w["class"] == "#32768"]
+
+
 class DisplayScale(harness.ProgramTest):
+    strip96 = None  # where the 96-dpi mask beside the box is compared
+
     @classmethod
     def setUpClass(cls):
         cls.shared_lab = harness.LAB
@@ -93,6 +128,7 @@ class DisplayScale(harness.ProgramTest):
 
         shot = harness.BUILD / "scale" / ("main_window_%d.png" % dpi)
         shot.parent.mkdir(exist_ok=True)
+        SHOTS.mkdir(exist_ok=True)
         harness.xdotool("mousemove", 1, 1)
         harness.settled_screenshot(shot, window)
         # Each name's four full-width characters, an em wide each, end inside
@@ -109,6 +145,8 @@ class DisplayScale(harness.ProgramTest):
             differing = harness.differing_pixels(REFERENCE, shot, 10)
             self.assertLessEqual(differing, REFERENCE_TOLERANCE * 770 * 445)
 
+        self.check_mask(dpi, window, shot)
+
         # On channel 3's slider: a click on the track 30 units from its left
         # centres the thumb there (5), and the right arrow adds 10, as at 96.
         bar = harness.control(window, "volumeBar3")
@@ -121,8 +159,52 @@ class DisplayScale(harness.ProgramTest):
         thumb = [c for c in harness.children(bar["hwnd"]) if c["id"] == 3][0]
         # Position 15: the thumb's left edge 15 + trunc(15 * 110 / 100) = 31.
         self.assertEqual(thumb["inparent"], [px(31, dpi), 0, px(31, dpi) + px(20, dpi), px(32, dpi)])
+        if dpi == 192:
+            # The window's right-click menu, photographed open, then closed.
+            harness.xdotool("mousemove", "--sync", *harness.client_to_screen(
+                window, px(700, dpi), px(300, dpi)), "click", "3")
+            menu = harness.wait_until(menus, 10, "the menu to open")[0]
+            harness.settled_screenshot(SHOTS / ("menu_only_%d.png" % dpi), menu)
+            harness.screenshot(SHOTS / ("menu_%d.png" % dpi))
+            harness.xdotool("key", "Escape")
+            harness.wait_until(lambda: not menus(), 10, "the menu to close")
         program.kill()
         harness.wait_no_window()
+
+    def check_mask(self, dpi, window, sharp):
+        """The about box over the mask: the mask covers the whole client
+        area at its real size, and the window beside the box is about as soft
+        as at 96 dpi (the blur's block grows with the scale)."""
+        harness.click_client(window, px(695, dpi), px(19, dpi))
+        box = harness.wait_message_box(WELCOME)
+        covering = [c for c in harness.children(window["hwnd"]) if c["class"] == MASK_CLASS]
+        self.assertEqual([c["inparent"] for c in covering], [[0, 0, px(770, dpi), px(445, dpi)]])
+        masked = SHOTS / ("mask_%d.png" % dpi)
+        strip = clear_of(box, window)
+        # Painted once the picture beside the box has lost half its edges.
+        harness.wait_until(lambda: edges(harness.screenshot(masked, window), strip)
+                           < 0.5 * edges(sharp, strip), 10, "the window to be masked")
+        harness.settled_screenshot(masked, window)
+        # Seen at the design's size (the picture shrunk by area averaging),
+        # the window beside the box has as many edges left as at 96 dpi: a
+        # block that stayed 4 pixels would leave 16 % more at 120 dpi and
+        # half as many again at 192.
+        design = masked.with_name("mask_%d_at_96.png" % dpi)
+        subprocess.run(["convert", str(masked), "-filter", "box", "-resize", "770x445!",
+                        str(design)], check=True)
+        inner = [-((-v * 96) // dpi) for v in strip[:2]] + [v * 96 // dpi for v in strip[2:]]
+        if dpi == 96:
+            self.strip96 = inner
+        else:
+            both = [max(inner[0], self.strip96[0]), max(inner[1], self.strip96[1]),
+                    min(inner[2], self.strip96[2]), min(inner[3], self.strip96[3])]
+            kept = edges(design, both) / edges(SHOTS / "mask_96.png", both)
+            self.assertTrue(0.85 <= kept <= 1.12, "the mask at %d dpi keeps %.2f of the edges "
+                            "it keeps at 96 in %r" % (dpi, kept, both))
+        harness.press(box, "否")
+        harness.wait_until(lambda: not harness.message_boxes(WELCOME) and not [
+            c for c in harness.children(window["hwnd"]) if c["class"] == MASK_CLASS],
+            10, "the box and its mask to go")
 
 
 if __name__ == "__main__":
