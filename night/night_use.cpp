@@ -15,6 +15,7 @@
 #include "mixer/mixes.h"
 #include "night/sleep_timer.h"
 #include "ui/control_table.h"
+#include "ui/display_scale.h"
 #include "ui/form.h"
 #include "ui/resources.h"
 
@@ -108,12 +109,17 @@ NightMode mode(const NightUse& n) {
 }
 
 // The program's icon once the executable carries one; until then, and in an
-// executable without it, the system's application icon. Shared icons are
-// never destroyed, so the icon needs no owner.
-HICON programIcon() {
+// executable without it, the system's application icon. Its size is the
+// small icon's that the system asks for at the scale of the screen the
+// notification area is on (the hidden window lies at the primary screen's
+// origin), and the system picks the icon's image of that size, or the
+// nearest. Shared icons are never destroyed, so the icon needs no owner.
+HICON programIcon(const NightUse& n) {
+    const int dpi = windowDpi(n.window);
     HICON icon = static_cast<HICON>(
         LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_HEYU), IMAGE_ICON,
-                   GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+                   systemMetricForDpi(SM_CXSMICON, dpi), systemMetricForDpi(SM_CYSMICON, dpi),
+                   LR_SHARED));
     return icon ? icon : LoadIconW(nullptr, IDI_APPLICATION);
 }
 
@@ -126,7 +132,7 @@ NOTIFYICONDATAW iconData(const NightUse& n, UINT flags) {
     data.uID = kIconId;
     data.uFlags = flags;
     data.uCallbackMessage = kIconCallbackMessage;
-    data.hIcon = programIcon();
+    data.hIcon = programIcon(n);
     // Cut to the record's 128 characters; ours are far fewer.
     const std::wstring tip =
         tooltipText(mode(n), n.minutesShown).substr(0, std::size(data.szTip) - 1);

@@ -17,6 +17,19 @@ GetDpiForWindowFunction dpiForWindowFunction() {
     return function;
 }
 
+using GetSystemMetricsForDpiFunction = int(WINAPI*)(int, UINT);
+
+GetSystemMetricsForDpiFunction metricsForDpiFunction() {
+    static const GetSystemMetricsForDpiFunction function = [] {
+        HMODULE user32 = GetModuleHandleW(L"user32");
+        const FARPROC address =
+            user32 ? GetProcAddress(user32, "GetSystemMetricsForDpi") : nullptr;
+        return reinterpret_cast<GetSystemMetricsForDpiFunction>(
+            reinterpret_cast<void (*)()>(address));
+    }();
+    return function;
+}
+
 int screenDpi() {
     const WindowDc screen = windowDc(nullptr);
     const int dpi = screen ? GetDeviceCaps(screen.get(), LOGPIXELSX) : 0;
@@ -32,6 +45,15 @@ int windowDpi(HWND window) {
         if (dpi > 0) return static_cast<int>(dpi);
     }
     return screenDpi();
+}
+
+int systemMetricForDpi(int index, int dpi) {
+    const GetSystemMetricsForDpiFunction metricForDpi = metricsForDpiFunction();
+    if (metricForDpi && dpi > 0) {
+        const int value = metricForDpi(index, static_cast<UINT>(dpi));
+        if (value > 0) return value;
+    }
+    return GetSystemMetrics(index);
 }
 
 int toPixels(int length, int dpi) {

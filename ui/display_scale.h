@@ -23,6 +23,11 @@ int toPixels(int length, int dpi);
 // and above, toDesignUnits(toPixels(n)) is n again.
 int toDesignUnits(int pixels, int dpi);
 
+// A system metric (SM_...) as the system gives it for a dpi where it can
+// (Windows 10 1607 on; Wine), else as GetSystemMetrics gives it, which is
+// the screen's on older systems.
+int systemMetricForDpi(int index, int dpi);
+
 // A rectangle of the design (left, top, width, height) in pixels, each edge
 // scaled on its own, so that rectangles that meet at 96 dpi meet at every
 // scale, without a gap or an overlap.

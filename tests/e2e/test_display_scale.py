@@ -5,7 +5,9 @@ scale, in a lab of its own with a screen large enough for the window at
 200 %: the window's size and place, every control's rectangle scaled edge by
 edge from the design's, the shadow's ring as wide as the scale makes its 5
 units, every channel name drawn whole, the about box's mask over the whole
-client area and, seen at the design's size, as soft as at 96 dpi, and a
+client area and, seen at the design's size, as soft as at 96 dpi, the
+notification icon drawn from the icon's own image of the scale's small-icon
+size, and a
 click at a scaled point of a slider meaning what it means at 96 dpi. At 96
 dpi the picture is the reference of test_main_window.py. The mask with its
 box at each scale and the right-click menu at 192 dpi are kept in
@@ -17,7 +19,9 @@ from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "lab"))
+sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "tools" / "art"))
 import harness  # noqa: E402
+import imagefiles  # noqa: E402
 import lab  # noqa: E402
 from harness import PROPERTY_POSITION  # noqa: E402
 
@@ -27,6 +31,7 @@ REFERENCE = Path(__file__).resolve().parent / "reference" / "main_window.png"
 REFERENCE_TOLERANCE = 0.003  # as test_main_window.py
 SHADOW_CLASS = "Halyx.Shadow"
 MASK_CLASS = "HalyxMask"
+ICON = Path(__file__).resolve().parents[2] / "assets" / "art" / "heyu.ico"
 WELCOME = "欢迎使用 墨川禾语听泉"  # the about box's caption
 # The mask's, the menu's and the about box's pictures, to be looked at.
 SHOTS = harness.BUILD / "scale-shots"
@@ -146,6 +151,7 @@ class DisplayScale(harness.ProgramTest):
             self.assertLessEqual(differing, REFERENCE_TOLERANCE * 770 * 445)
 
         self.check_mask(dpi, window, shot)
+        self.check_tray_icon(dpi)
 
         # On channel 3's slider: a click on the track 30 units from its left
         # centres the thumb there (5), and the right arrow adds 10, as at 96.
@@ -170,6 +176,35 @@ class DisplayScale(harness.ProgramTest):
             harness.wait_until(lambda: not menus(), 10, "the menu to close")
         program.kill()
         harness.wait_no_window()
+
+    def check_tray_icon(self, dpi):
+        """The notification icon shows the icon's own image of the small
+        icon's size at the scale, 16 units, not another size stretched."""
+        side = px(16, dpi)
+        images = {len(rows): rows for rows in imagefiles.ico_images(ICON.read_bytes())}
+        self.assertIn(side, images)
+        drawn = harness.wait_until(harness.tray_icons, 10, "the notification icon")[0]
+        shot = harness.screenshot(SHOTS / ("tray_%d.png" % dpi), drawn)
+        width, height = drawn["rect"][2] - drawn["rect"][0], drawn["rect"][3] - drawn["rect"][1]
+        raw = subprocess.run(["convert", str(shot), "-depth", "8", "rgb:-"], capture_output=True,
+                             check=True).stdout
+        screen = [[raw[3 * (y * width + x):3 * (y * width + x) + 3] for x in range(width)]
+                  for y in range(height)]
+
+        def off_by(dx, dy):
+            """The mean colour difference over the image's opaque pixels,
+            laid at (dx, dy) in the tray's icon window."""
+            total = count = 0
+            for y, row in enumerate(images[side]):
+                for x, (r, g, b, a) in enumerate(row):
+                    if a == 255 and 0 <= y + dy < height and 0 <= x + dx < width:
+                        shown = screen[y + dy][x + dx]
+                        total += abs(shown[0] - r) + abs(shown[1] - g) + abs(shown[2] - b)
+                        count += 3
+            return total / max(count, 1)
+        best = min(off_by(dx, dy) for dx in range(width - side + 1)
+                   for dy in range(height - side + 1))
+        self.assertLess(best, 3, "the icon at %d dpi differs by %.1f on average" % (dpi, best))
 
     def check_mask(self, dpi, window, sharp):
         """The about box over the mask: the mask covers the whole client
