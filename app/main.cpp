@@ -7,6 +7,7 @@
 #include "base/system_library.h"
 #include "mixer/channels.h"
 #include "night/night_use.h"
+#include "ui/form.h"
 #include "ui/main_window.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
@@ -17,6 +18,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
 #ifdef HEYU_SLEEP_MINUTE_MS
     setSleepMinuteMs(HEYU_SLEEP_MINUTE_MS);  // the test build's short minute
     setDriftMinuteMs(HEYU_DRIFT_MINUTE_MS);
+#endif
+#ifdef HEYU_TEST_SCALE_CHANGE
+    answerScaleMessagesForTests();  // the test build's stand-in for a move between screens
 #endif
 
     // The window's created event runs onMainWindowCreated before it is shown.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <map>
 #include <vector>
 
 #include "app/program_state.h"
@@ -115,20 +116,39 @@ void unsubclassChain(HWND window) {
     }
 }
 
-// Frees what a mask holds and lets its covered window go; the mask window
-// itself stays. Safe to run twice: what is freed leaves the properties.
-void releaseMask(HWND mask) {
-    HWND covered = coveredOf(mask);
-    if (HBRUSH brush = property<HBRUSH>(mask, kPropBrush)) DeleteObject(brush);
+// The tint each live mask was made with, to take its picture again with
+// when the covered window changes scale. Kept here rather than in a window
+// property: the masks' properties are the ones other code reads.
+struct Tint {
+    COLORREF colour;
+    int opacity;
+};
+
+std::map<HWND, Tint>& tints() {
+    static std::map<HWND, Tint> made;  // only the GUI thread makes masks
+    return made;
+}
+
+// Frees the mask's picture, if it has one.
+void releasePicture(HWND mask) {
     if (HDC cache = property<HDC>(mask, kPropCacheDc)) {
         SelectObject(cache, property<HGDIOBJ>(mask, kPropCacheOldBitmap));
         DeleteObject(property<HBITMAP>(mask, kPropCacheBitmap));
         DeleteDC(cache);
     }
-    if (covered && property<HWND>(covered, kPropMask) == mask) RemovePropA(covered, kPropMask);
-    for (const char* name : {kPropHole, kPropBlur, kPropBrush, kPropCacheDc, kPropCacheBitmap,
-                             kPropCacheOldBitmap})
+    for (const char* name : {kPropCacheDc, kPropCacheBitmap, kPropCacheOldBitmap})
         RemovePropA(mask, name);
+}
+
+// Frees what a mask holds and lets its covered window go; the mask window
+// itself stays. Safe to run twice: what is freed leaves the properties.
+void releaseMask(HWND mask) {
+    HWND covered = coveredOf(mask);
+    if (HBRUSH brush = property<HBRUSH>(mask, kPropBrush)) DeleteObject(brush);
+    releasePicture(mask);
+    if (covered && property<HWND>(covered, kPropMask) == mask) RemovePropA(covered, kPropMask);
+    for (const char* name : {kPropHole, kPropBlur, kPropBrush}) RemovePropA(mask, name);
+    tints().erase(mask);
     if (covered) unsubclassChain(covered);
 }
 
@@ -274,10 +294,39 @@ LRESULT handleMaskMessage(HWND mask, UINT message, WPARAM wParam, LPARAM lParam)
     return DefWindowProcW(mask, message, wParam, lParam);
 }
 
+// The covered window has been drawn for another scale: the mask takes its
+// new size and, unless it is the layered kind, a new picture of the window
+// as it is now, blurred for the new scale. The mask is hidden while the
+// snapshot is taken, so that the old picture is not in it.
+void retakeMask(HWND mask) {
+    LayoutMask(mask);
+    if (GetWindow(mask, GW_OWNER)) return;  // layered: no picture
+    const auto found = tints().find(mask);
+    if (found == tints().end()) return;
+    const Tint taken = found->second;
+    ShowWindow(mask, SW_HIDE);
+    releasePicture(mask);
+    BuildMaskImage(mask, GetPropA(mask, kPropBlur) != nullptr, taken.colour, taken.opacity);
+    ShowWindow(mask, SW_SHOWNOACTIVATE);
+    InvalidateRect(mask, nullptr, FALSE);
+}
+
 LRESULT CALLBACK MaskSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     // Read first: destroying the mask below may give the window its own
     // procedure back and remove the property.
     const auto previous = reinterpret_cast<LONG_PTR>(GetPropA(window, kPropProc));
+    if (message == kDpiChangedMessage) {
+        // The window lays itself out for the new scale first.
+        const LRESULT result =
+            previous ? CallWindowProcW(reinterpret_cast<WNDPROC>(previous), window, message,
+                                       wParam, lParam)
+                     : DefWindowProcW(window, message, wParam, lParam);
+        HWND mask = property<HWND>(window, kPropMask);
+        guarded([&] {
+            if (isMask(mask)) retakeMask(mask);
+        });
+        return result;
+    }
     if (message == WM_MOVE || message == WM_DESTROY) {
         HWND mask = property<HWND>(window, kPropMask);
         // The window's own handling follows even if the mask's work threw.
@@ -331,6 +380,7 @@ HWND CreateMask(HWND covered, HWND hole, bool blur, bool layered, COLORREF colou
     SetPropA(covered, kPropMask, mask);
     SetPropA(mask, kPropHole, hole);
     SetPropA(mask, kPropBlur, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(blur ? 1 : 0)));
+    tints()[mask] = Tint{colour, alpha};
     subclassChain(covered);
     LayoutMask(mask);
     // Still hidden: the snapshot never shows a mask.

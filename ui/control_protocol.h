@@ -23,6 +23,10 @@ constexpr UINT kPaintBackdropMessage = WM_APP + 0x103;
 // Sent by a control to the main window: lParam = a ControlEvent; the result
 // is the handler's result.
 constexpr UINT kRaiseEventMessage = WM_APP + 0x104;
+// Sent by the main window to each control once it has placed it for a new
+// display scale: wParam = the new dpi. The control rebuilds what it draws
+// with (fonts, strips) and lays its parts out again.
+constexpr UINT kScaleChangedMessage = WM_APP + 0x105;
 
 // Property numbers.
 constexpr int kPropertyTimerInterval = 8;

@@ -4,6 +4,9 @@
 
 namespace {
 
+// On a top-level window: the dpi its last scale change named.
+constexpr wchar_t kToldDpiProperty[] = L"heyu.Dpi";
+
 using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
 
 // Looked up once: Windows before 10 1607, XP among them, has no such
@@ -39,6 +42,11 @@ int screenDpi() {
 }  // namespace
 
 int windowDpi(HWND window) {
+    if (window) {
+        const auto told = reinterpret_cast<INT_PTR>(GetPropW(GetAncestor(window, GA_ROOT),
+                                                             kToldDpiProperty));
+        if (told > 0) return static_cast<int>(told);
+    }
     const GetDpiForWindowFunction dpiForWindow = dpiForWindowFunction();
     if (window && dpiForWindow) {
         const UINT dpi = dpiForWindow(window);
@@ -54,6 +62,14 @@ int systemMetricForDpi(int index, int dpi) {
         if (value > 0) return value;
     }
     return GetSystemMetrics(index);
+}
+
+void recordWindowDpi(HWND window, int dpi) {
+    if (dpi > 0) SetPropW(window, kToldDpiProperty, reinterpret_cast<HANDLE>(INT_PTR{dpi}));
+}
+
+void forgetWindowDpi(HWND window) {
+    RemovePropW(window, kToldDpiProperty);
 }
 
 int toPixels(int length, int dpi) {

@@ -15,6 +15,20 @@ constexpr int kDesignDpi = 96;
 // the screen's.
 int windowDpi(HWND window);
 
+// The system's message that a window has moved to a screen of another
+// scale (WM_DPICHANGED): wParam's low word is the new dpi, lParam the
+// rectangle the system suggests for the window. Named here, as the headers
+// declare it only for the systems that send it.
+constexpr UINT kDpiChangedMessage = 0x02E0;
+
+// Records the dpi a top-level window was told it is drawn at now (by the
+// message above): windowDpi then gives it for the window and everything in
+// it, as the system does.
+void recordWindowDpi(HWND window, int dpi);
+
+// Forgets the recorded dpi, as the window goes.
+void forgetWindowDpi(HWND window);
+
 // Design units to pixels: MulDiv(length, dpi, 96), rounded to the nearest
 // pixel, halves away from zero.
 int toPixels(int length, int dpi);

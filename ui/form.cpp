@@ -23,6 +23,11 @@ constexpr wchar_t kClassName[] = L"heyu.Form";
 // loop once the window has been shown, not inside ShowWindow.
 constexpr UINT kFirstActivationMessage = WM_APP + 0x110;
 
+// The test build's stand-in for a move to a screen of another scale, which
+// Wine never reports: wParam = the new dpi. Registered only in that build;
+// 0 elsewhere, where no message matches it.
+UINT testScaleMessage = 0;
+
 struct Form {
     const FormDefinition* definition = nullptr;
     BindingTable bindings{};
@@ -236,10 +241,57 @@ void startMove(HWND window, POINT press) {
     PostMessageW(window, WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(now.x, now.y));
 }
 
+void loadBackground(Form& form, int dpi);
+
+// The window moved to a screen of another scale: it takes the rectangle the
+// system suggests, the picture for the new scale (made once per scale and
+// shared), and places every control from the design's units again, each of
+// which rebuilds its fonts and strips. The shadow follows the window's new
+// size; a mask over it takes a new picture once this is done.
+void changeScale(Form& form, int dpi, const RECT& suggested) {
+    if (dpi <= 0) return;
+    HWND window = form.window;
+    recordWindowDpi(window, dpi);
+    loadBackground(form, dpi);
+    SetWindowPos(window, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    const FormDefinition& definition = *form.definition;
+    for (size_t i = 0; i < definition.rowCount; ++i) {
+        const ControlRow& row = definition.rows[i];
+        HWND control = GetDlgItem(window, static_cast<int>(row.id));
+        if (!control) continue;
+        const RECT place = pixelRect(row.left, row.top, row.width, row.height, dpi);
+        SetWindowPos(control, nullptr, place.left, place.top, place.right - place.left,
+                     place.bottom - place.top, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
+        SendMessageW(control, kScaleChangedMessage, static_cast<WPARAM>(dpi), 0);
+    }
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+}
+
+// What the system would suggest for a move to a screen of the given scale:
+// the window's corner where it is, its size the design's at that scale.
+void changeScaleForTest(Form& form, int dpi) {
+    RECT rect;
+    if (dpi <= 0 || !GetWindowRect(form.window, &rect)) return;
+    RECT suggested{rect.left, rect.top, rect.left + toPixels(form.definition->width, dpi),
+                   rect.top + toPixels(form.definition->height, dpi)};
+    // Through the whole window procedure, as the system's message comes.
+    SendMessageW(form.window, kDpiChangedMessage, MAKEWPARAM(dpi, dpi),
+                 reinterpret_cast<LPARAM>(&suggested));
+}
+
 LRESULT handleForm(HWND window, Form* form, UINT message, WPARAM wParam, LPARAM lParam) {
     if (!form) return DefWindowProcW(window, message, wParam, lParam);
+    if (testScaleMessage != 0 && message == testScaleMessage) {
+        changeScaleForTest(*form, static_cast<int>(wParam));
+        return 1;
+    }
     switch (message) {
+    case kDpiChangedMessage:
+        changeScale(*form, LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+        return 0;
     case WM_DESTROY:
+        forgetWindowDpi(window);
         // The message loop ends with the form, with exit code 0: the other
         // windows of the program (its shadow, a mask, night use's hidden
         // window) only serve it.
@@ -393,6 +445,10 @@ RECT windowPlace(const FormDefinition& definition, int dpi) {
 }
 
 }  // namespace
+
+void answerScaleMessagesForTests() {
+    testScaleMessage = RegisterWindowMessageW(kTestScaleMessageName);
+}
 
 POINT centredOrigin(int screenWidth, int screenHeight, int width, int height) {
     return POINT{(screenWidth - width) / 2, (screenHeight - height) / 2};

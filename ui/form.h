@@ -50,5 +50,12 @@ bool setProperty(uint32_t windowId, uint32_t controlId, int property, int32_t va
 int32_t dispatchEvent(uint32_t windowId, uint32_t controlId, int event, const EventArgs& args,
                       int32_t fallback = 0);
 
+// The test build answers this registered message (wParam = a dpi) as if the
+// window had moved to a screen of that scale: it sends itself the system's
+// scale-change message with the rectangle the system would suggest. Wine
+// never sends that message, so this is how a test drives it.
+constexpr wchar_t kTestScaleMessageName[] = L"heyu.TestScaleChange";
+void answerScaleMessagesForTests();
+
 // Centres a window of the given size on a screen; negative on a small screen.
 POINT centredOrigin(int screenWidth, int screenHeight, int width, int height);

@@ -3,6 +3,7 @@
 #include <windowsx.h>
 
 #include <memory>
+#include <utility>
 
 #include "base/window_frame.h"
 #include "ui/accessible_control.h"
@@ -479,6 +480,28 @@ void trackReleased(SuperBar& bar, LPARAM lParam) {
     setPosition(bar, positionFromClick(x, bar.range, bar.metrics));
 }
 
+// Placed for a new scale by the window: the strips for that scale, and the
+// parts laid out again from the design's units, the thumb where the
+// position puts it.
+void rescale(SuperBar& bar, int dpi) {
+    RECT client;
+    GetClientRect(bar.window, &client);
+    bar.dpi = dpi;
+    bar.widthPixels = client.right;
+    // Strips that cannot be made leave the old ones, drawn at their scale.
+    if (auto skin = sharedSliderSkin(
+            reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(bar.window, GWLP_HINSTANCE)), dpi))
+        bar.skin = std::move(skin);
+    const int arrow = arrowWidth(bar);
+    const int height = pixels(bar, bar.height);
+    const UINT keep = SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS;
+    SetWindowPos(bar.leftArrow, nullptr, 0, 0, arrow, height, keep);
+    const int rightArrow = rightArrowLeft(bar);
+    SetWindowPos(bar.rightArrow, nullptr, rightArrow, 0, bar.widthPixels - rightArrow, height,
+                 keep);
+    placeThumb(bar, thumbPixels(bar, bar.position));  // places the fill and redraws
+}
+
 LRESULT handleBar(HWND window, SuperBar* bar, UINT message, WPARAM wParam, LPARAM lParam) {
     if (!bar) return DefWindowProcW(window, message, wParam, lParam);
     LRESULT result = 0;
@@ -565,6 +588,9 @@ LRESULT handleBar(HWND window, SuperBar* bar, UINT message, WPARAM wParam, LPARA
                               static_cast<int64_t>(notches) * kSuperBarClickStep);
         return 0;
     }
+    case kScaleChangedMessage:
+        if (wParam > 0) rescale(*bar, static_cast<int>(wParam));
+        return 0;
     case WM_CONTEXTMENU:
         return 0;  // a slider has no menu, and keeps the window's from opening over it
     case WM_GETOBJECT:

@@ -109,6 +109,14 @@ LRESULT handleLabel(HWND window, TransLabel* label, UINT message, WPARAM wParam,
         break;
     case WM_GETOBJECT:
         return answerGetObject(window, wParam, lParam);
+    case kScaleChangedMessage:
+        // Placed for the new scale by the window; the font follows.
+        if (label && wParam > 0) {
+            label->dpi = static_cast<int>(wParam);
+            if (label->look.font) label->ownFont = createFont(*label->look.font, label->dpi);
+            InvalidateRect(window, nullptr, FALSE);
+        }
+        return 0;
     case WM_LBUTTONDOWN: {
         // Handlers are told the point in the design's units.
         const int dpi = label ? label->dpi : kDesignDpi;

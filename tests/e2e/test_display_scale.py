@@ -11,7 +11,9 @@ size, and a
 click at a scaled point of a slider meaning what it means at 96 dpi. At 96
 dpi the picture is the reference of test_main_window.py. The mask with its
 box at each scale and the right-click menu at 192 dpi are kept in
-scale-shots/ to be looked at."""
+scale-shots/ to be looked at. Last, the test build is told that it has moved
+to a screen of 192 dpi and back, as Wine never tells it: it lays itself out
+again as if started there, its mask included."""
 import subprocess
 import sys
 import unittest
@@ -87,12 +89,43 @@ def clear_of(box: dict, window: dict):
     return max(strips, key=lambda r: (r[2] - r[0]) * (r[3] - r[1]))
 
 
+def placed_as_designed(test, window, dpi):
+    """Every control of the window at its design rectangle at the scale."""
+    placed = {c["id"]: c["inparent"] for c in harness.children(window["hwnd"])}
+    for name, ident, rect, _ in harness.CONTROLS:
+        test.assertEqual(placed.get(ident), scaled_rect(*rect, dpi), name)
+    return placed
+
+
+def wait_shadow(window, dpi):
+    """The window's shadow once its ring lies 5 units out around it."""
+    ring = px(5, dpi)
+    left, top, right, bottom = window["rect"]
+    harness.wait_until(lambda: [w for w in harness.probe("windows")
+                                if w["class"] == SHADOW_CLASS and w["visible"]
+                                and w["owner"] == window["hwnd"]
+                                and w["rect"] == [left - ring, top - ring, right + ring,
+                                                  bottom + ring]],
+                       10, "the shadow %d px out around the window" % ring)
+
+
+def cropped(path: Path, rect, name) -> Path:
+    left, top, right, bottom = rect
+    out = path.with_name(name)
+    subprocess.run(["convert", str(path), "-crop", "%dx%d+%d+%d" % (right - left, bottom - top,
+                                                                    left, top),
+                    "+repage", str(out)], check=True)
+    return out
+
+
 def menus() -> list:
     return [w for w in harness.windows() if w["class"] == "#32768"]
 
 
 class DisplayScale(harness.ProgramTest):
     strip96 = None  # where the 96-dpi mask beside the box is compared
+    shots = {}  # by dpi: the window's picture
+    masks = {}  # by dpi: the masked window's picture and where the box left it clear
 
     @classmethod
     def setUpClass(cls):
@@ -109,6 +142,8 @@ class DisplayScale(harness.ProgramTest):
         for dpi in SCALES:
             with self.subTest(dpi=dpi):
                 self.check_scale(dpi)
+        with self.subTest(change="96 to 192 and back"):
+            self.check_scale_change()
 
     def check_scale(self, dpi):
         lab.set_dpi(harness.LAB, dpi)
@@ -119,17 +154,8 @@ class DisplayScale(harness.ProgramTest):
         width, height = px(770, dpi), px(445, dpi)
         left, top = (SCREEN[0] - width) // 2, (SCREEN[1] - height) // 2
         self.assertEqual(window["rect"], [left, top, left + width, top + height])
-        placed = {c["id"]: c["inparent"] for c in harness.children(window["hwnd"])}
-        for name, ident, rect, _ in harness.CONTROLS:
-            self.assertEqual(placed.get(ident), scaled_rect(*rect, dpi), name)
-        # The shadow's ring is 5 units wide at the window's scale.
-        ring = px(5, dpi)
-        harness.wait_until(lambda: [w for w in harness.probe("windows")
-                                    if w["class"] == SHADOW_CLASS and w["visible"]
-                                    and w["owner"] == window["hwnd"]
-                                    and w["rect"] == [left - ring, top - ring, left + width + ring,
-                                                      top + height + ring]],
-                           10, "the shadow %d px out around the window" % ring)
+        placed = placed_as_designed(self, window, dpi)
+        wait_shadow(window, dpi)
 
         shot = harness.BUILD / "scale" / ("main_window_%d.png" % dpi)
         shot.parent.mkdir(exist_ok=True)
@@ -150,6 +176,7 @@ class DisplayScale(harness.ProgramTest):
             differing = harness.differing_pixels(REFERENCE, shot, 10)
             self.assertLessEqual(differing, REFERENCE_TOLERANCE * 770 * 445)
 
+        self.shots[dpi] = shot
         self.check_mask(dpi, window, shot)
         self.check_tray_icon(dpi)
 
@@ -206,6 +233,59 @@ class DisplayScale(harness.ProgramTest):
                    for dy in range(height - side + 1))
         self.assertLess(best, 3, "the icon at %d dpi differs by %.1f on average" % (dpi, best))
 
+    def check_scale_change(self):
+        """The test build told that it has moved to a screen of 192 dpi and
+        back to 96, the second time with the about box open: each time the
+        window takes the suggested rectangle (its corner kept), every
+        control and the shadow are placed for the new scale, and the window
+        looks as one started at that scale; the mask takes the new size and
+        a new picture."""
+        lab.set_dpi(harness.LAB, 96)
+        (harness.PROGRAMS / "config.ini").unlink(missing_ok=True)
+        program = self.start(harness.TONES_EXE)
+        self.addCleanup(program.kill)
+        window = harness.wait_window()
+        message = harness.probe("message", "heyu.TestScaleChange")[0]
+        left, top = window["rect"][:2]
+        harness.xdotool("mousemove", 1, 1)
+        for dpi in (192, 96):
+            if dpi == 96:
+                harness.click_client(window, px(695, 192), px(19, 192))
+                box = harness.wait_message_box(WELCOME)
+            harness.post(window["hwnd"], message, dpi)
+            rect = [left, top, left + px(770, dpi), top + px(445, dpi)]
+            window = harness.wait_until(
+                lambda: [w for w in [harness.wait_window()] if w["rect"] == rect], 10,
+                "the window at %r" % rect)[0]
+            placed_as_designed(self, window, dpi)
+            wait_shadow(window, dpi)
+            if dpi == 96:
+                covering = [c["inparent"] for c in harness.children(window["hwnd"])
+                            if c["class"] == MASK_CLASS]
+                self.assertEqual(covering, [[0, 0, 770, 445]])
+                masked, strip = self.masks[96]
+                now = clear_of(box, window)
+                both = [max(now[0], strip[0]), max(now[1], strip[1]),
+                        min(now[2], strip[2]), min(now[3], strip[3])]
+                shot = SHOTS / "mask_after_change_96.png"
+                harness.wait_until(lambda: harness.differing_pixels(
+                    cropped(harness.screenshot(shot, window), both, "now.png"),
+                    cropped(masked, both, "then.png"), 10)
+                    <= REFERENCE_TOLERANCE * 770 * 445, 10,
+                    "the mask's picture at 96 dpi after the change, in %r" % both)
+                harness.press(box, "否")
+                harness.wait_until(lambda: not harness.message_boxes(WELCOME), 10,
+                                   "the box to go")
+            shot = harness.BUILD / "scale" / ("main_window_changed_%d.png" % dpi)
+            reference = REFERENCE if dpi == 96 else self.shots[dpi]
+            limit = REFERENCE_TOLERANCE * px(770, dpi) * px(445, dpi)
+            harness.wait_until(lambda: harness.settled_screenshot(shot, window) and
+                               harness.differing_pixels(reference, shot, 10) <= limit, 15,
+                               "the window at %d dpi to look as one started there; see %s"
+                               % (dpi, shot))
+        program.kill()
+        harness.wait_no_window()
+
     def check_mask(self, dpi, window, sharp):
         """The about box over the mask: the mask covers the whole client
         area at its real size, and the window beside the box is about as soft
@@ -220,6 +300,7 @@ class DisplayScale(harness.ProgramTest):
         harness.wait_until(lambda: edges(harness.screenshot(masked, window), strip)
                            < 0.5 * edges(sharp, strip), 10, "the window to be masked")
         harness.settled_screenshot(masked, window)
+        self.masks[dpi] = (masked, strip)
         # Seen at the design's size (the picture shrunk by area averaging),
         # the window beside the box has as many edges left as at 96 dpi: a
         # block that stayed 4 pixels would leave 16 % more at 120 dpi and
