@@ -3,6 +3,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -33,6 +34,13 @@ struct Form {
     BindingTable bindings{};
     HWND window = nullptr;
     std::shared_ptr<const ScaledPicture> background;  // at the window's scale
+    // The pictures of every scale the window has been drawn at since it
+    // left the first: a move back to a screen finds them made.
+    struct ScalePictures {
+        std::shared_ptr<const ScaledPicture> background;
+        std::shared_ptr<const SliderSkin> sliders;
+    };
+    std::map<int, ScalePictures> scalesSeen;
     HFONT font = nullptr;  // the default GUI font: a stock object, not owned
     bool activatedBefore = false;
     HWND lastFocus = nullptr;  // the control with the focus when the window was last left
@@ -251,8 +259,15 @@ void loadBackground(Form& form, int dpi);
 void changeScale(Form& form, int dpi, const RECT& suggested) {
     if (dpi <= 0) return;
     HWND window = form.window;
+    const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window, GWLP_HINSTANCE));
+    const int oldDpi = windowDpi(window);
+    form.scalesSeen.try_emplace(
+        oldDpi, Form::ScalePictures{form.background, sharedSliderSkin(instance, oldDpi)});
     recordWindowDpi(window, dpi);
     loadBackground(form, dpi);
+    // Held here, the sliders' strips for the scale are shared by the sliders.
+    form.scalesSeen.try_emplace(
+        dpi, Form::ScalePictures{form.background, sharedSliderSkin(instance, dpi)});
     SetWindowPos(window, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
     const FormDefinition& definition = *form.definition;
