@@ -356,7 +356,44 @@ Stereo renderBirdsong(const SceneContext& ctx) {
     });
   }
 
+  // The open air: a low, slowly breathing rumble of far-off wind that no
+  // outdoor recording is without, and a faint high rustle of leaves and
+  // distant chatter that keeps the upper bands from falling silent
+  // between songs.
+  Stereo air(ctx.rate, n), rustle(ctx.rate, n);
+  {
+    uint64_t s0 = rng.next(), s1 = rng.next(), s2 = rng.next();
+    PeriodicWobble swell(rng, n, rate, 0.02, 0.12, 6);
+    OnePole bc, bl, br;
+    bc.tune(rate, 20); bl.tune(rate, 20); br.tune(rate, 20);
+    Biquad hpL = Biquad::highpass(rate, 35, 0.7), hpR = hpL;
+    Biquad lpL = Biquad::lowpass(rate, 250, 0.7), lpR = lpL;
+    renderLooped(air, [&](size_t i, double& l, double& r) {
+      double c = bc.process(hashNoise(s0, i));
+      double a = bl.process(hashNoise(s1, i));
+      double b = br.process(hashNoise(s2, i));
+      double g = dbToGain(3.0 * swell.at(i));
+      l = g * lpL.process(hpL.process(0.7 * c + 0.7 * a));
+      r = g * lpR.process(hpR.process(0.7 * c + 0.7 * b));
+    });
+    uint64_t t0 = rng.next(), t1 = rng.next(), t2 = rng.next();
+    PinkFilter pc, pl, pr;
+    Biquad hl = Biquad::highpass(rate, 2500, 0.7), hr = hl;
+    Biquad ll = Biquad::lowpass(rate, 9000, 0.7), lr = ll;
+    PeriodicWobble stir(rng, n, rate, 0.03, 0.2, 6);
+    renderLooped(rustle, [&](size_t i, double& l, double& r) {
+      double c = pc.process(hashNoise(t0, i));
+      double a = pl.process(hashNoise(t1, i));
+      double b = pr.process(hashNoise(t2, i));
+      double g = dbToGain(2.5 * stir.at(i));
+      l = g * ll.process(hl.process(0.6 * c + 0.8 * a));
+      r = g * lr.process(hr.process(0.6 * c + 0.8 * b));
+    });
+  }
+
   LayerMix mix(ctx);
+  mix.add("air", air, 10.0);
+  mix.add("rustle", rustle, -16.0);
   mix.add("near birds", nearBus, 0.0);
   mix.add("near reverb", nearWet, -4.0);
   mix.add("far birds", farBus, 0.0);
