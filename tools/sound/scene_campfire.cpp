@@ -42,7 +42,7 @@ Stereo renderCampfire(const SceneContext& ctx) {
     uint64_t s0 = rng.next(), s1 = rng.next(), s2 = rng.next();
     std::vector<double> breath = loopedSlowNoise(n, rate, 0.6, rng.next());
     PinkFilter pc, pl, pr;
-    Biquad hpL = Biquad::highpass(rate, 80, 0.7), hpR = hpL;
+    Biquad hpL = Biquad::highpass(rate, 50, 0.7), hpR = hpL;
     Biquad lpL = Biquad::lowpass(rate, 1100, 0.7), lpR = lpL;
     renderLooped(body, [&](size_t i, double& l, double& r) {
       double c = pc.process(hashNoise(s0, i));
@@ -142,11 +142,14 @@ Stereo renderCampfire(const SceneContext& ctx) {
       double span = er.uniform(0.04, 0.2);
       int count = 1 + static_cast<int>(er.exponential(8.0));
       double pan = er.uniform(-0.8, 0.8);
+      // One fibre gives way tick after tick at much the same pitch, so a
+      // run flutters in its own band rather than across the whole spectrum.
+      double runCentre = er.uniform(std::log(500.0), std::log(11000.0));
       for (int k = 0; k < count; ++k) {
         BurstShape shape;
         shape.attack = 0.00005;
         shape.decay = 0.0003 * std::exp(er.uniform(0, std::log(12.0)));
-        shape.centreHz = std::exp(er.uniform(std::log(500.0), std::log(11000.0)));
+        shape.centreHz = std::clamp(std::exp(runCentre + er.uniform(-0.2, 0.2)), 400.0, 12000.0);
         shape.q = er.uniform(1.5, 4.0);
         shape.click = er.uniform(0, 1.0);
         double level = runLevel * er.heavyTail(3.0, 6.0) * std::sqrt(shape.centreHz / 4000.0);
@@ -205,9 +208,22 @@ Stereo renderCampfire(const SceneContext& ctx) {
   air.dampingHz = 6000;
   Stereo wet = reverbLooped(events, air);
 
+  // The flames lap: roar and body flutter together, a dozen or so times a
+  // second, by a couple of dB either way.
+  {
+    std::vector<double> flutter = loopedSlowNoise(n, rate, 16, rng.next());
+    for (size_t i = 0; i < n; ++i) {
+      double g = std::exp(0.3 * flutter[i]);
+      roar.left[i] *= g;
+      roar.right[i] *= g;
+      body.left[i] *= g;
+      body.right[i] *= g;
+    }
+  }
+
   LayerMix mix(ctx);
   mix.add("roar", roar, 3.0);
-  mix.add("body", body, -3.0);
+  mix.add("body", body, -1.0);
   mix.add("hiss", hiss, -15.0);
   mix.add("embers", embers, 14.0);
   mix.add("fizz", fizz, -13.0);
