@@ -48,18 +48,19 @@ WaveShape shapeAt(const Wave& w, double t) {
   return s;
 }
 
-void renderWave(Stereo& water, Stereo& foam, Rng& r, const Wave& w) {
+void renderWave(Stereo& water, Stereo& foam, Stereo& slaps, Rng& r, const Wave& w) {
   const double rate = water.rate;
   double duration = w.build + w.attack + w.wash + w.drain;
   size_t frames = static_cast<size_t>((duration + 0.3) * rate);
   long long start = static_cast<long long>(w.start * rate);
 
-  // The water: pink plus brown noise, one shared and two own streams.
+  // The water: pink plus a little brown noise, one shared and two own
+  // streams, from 150 Hz up: a wave on a beach hisses more than it booms.
   PinkFilter pc, pl, pr;
   OnePole bc, bl, br;
   bc.a = bl.a = br.a = 0.01;
   Svf fl, fr;
-  Biquad hpL = Biquad::highpass(rate, 40, 0.7), hpR = hpL;
+  Biquad hpL = Biquad::highpass(rate, 150, 0.7), hpR = hpL;
   WaveShape s{};
   for (size_t i = 0; i < frames; ++i) {
     double t = i / rate;
@@ -69,9 +70,9 @@ void renderWave(Stereo& water, Stereo& foam, Rng& r, const Wave& w) {
       fr.tune(rate, s.cutoff * 1.05, 0.7);
     }
     double w0 = r.uniform(-1.0, 1.0), w1 = r.uniform(-1.0, 1.0), w2 = r.uniform(-1.0, 1.0);
-    double c = pc.process(w0) + 4.0 * bc.process(w0);
-    double a = pl.process(w1) + 4.0 * bl.process(w1);
-    double b = pr.process(w2) + 4.0 * br.process(w2);
+    double c = pc.process(w0) + bc.process(w0);
+    double a = pl.process(w1) + bl.process(w1);
+    double b = pr.process(w2) + br.process(w2);
     fl.process(0.6 * c + 0.8 * a);
     fr.process(0.6 * c + 0.8 * b);
     double x = t / duration;
@@ -79,6 +80,22 @@ void renderWave(Stereo& water, Stereo& foam, Rng& r, const Wave& w) {
     double g = w.size * s.gain * std::sqrt(2.0);
     water.addAt(start + static_cast<long long>(i), g * pg.left * hpL.process(fl.lp),
                 g * pg.right * hpR.process(fr.lp));
+  }
+
+  // Slaps: water thudding on sand and on itself as the broken wave tumbles
+  // in, short low-mid knocks that come thickest while the foam is fresh.
+  for (double t = w.build;;) {
+    t += r.exponential(1.0 / (0.5 + 8.0 * shapeAt(w, t).foam));
+    if (t >= duration) break;
+    double fresh = shapeAt(w, t).foam;
+    BurstShape slap;
+    slap.attack = 0.002;
+    slap.decay = r.uniform(0.02, 0.08);
+    slap.centreHz = std::exp(r.uniform(std::log(200.0), std::log(700.0)));
+    slap.q = r.uniform(0.8, 2.0);
+    double pan = w.panFrom + (w.panTo - w.panFrom) * (t / duration) + r.uniform(-0.4, 0.4);
+    addBurst(slaps, r, w.start + t, slap, 3.0 * w.size * (0.2 + fresh) * r.heavyTail(2.5, 6.0),
+             std::clamp(pan, -1.0, 1.0));
   }
 
   // Foam: a dense hail of tiny bursts and bubbles, thinning as it runs out.
@@ -120,7 +137,7 @@ Stereo renderWaves(const SceneContext& ctx) {
   }
   for (double& p : periods) p *= length / total;
 
-  Stereo water(ctx.rate, n), foam(ctx.rate, n);
+  Stereo water(ctx.rate, n), foam(ctx.rate, n), slaps(ctx.rate, n);
   double t = firstBuild;
   for (size_t k = 0; k < periods.size(); ++k) {
     Wave w;
@@ -138,7 +155,7 @@ Stereo renderWaves(const SceneContext& ctx) {
     w.panFrom = side * rng.uniform(0.3, 0.7);
     w.panTo = -side * rng.uniform(0.0, 0.3);
     Rng wr = rng.fork();
-    renderWave(water, foam, wr, w);
+    renderWave(water, foam, slaps, wr, w);
     t += p;
   }
 
@@ -168,9 +185,31 @@ Stereo renderWaves(const SceneContext& ctx) {
     });
   }
 
+  // Breakers along the whole shore: the steady bright roar of surf near and
+  // far, from 500 Hz up, swelling and easing over a couple of seconds. It
+  // keeps the upper bands filled between the near waves' breaks.
+  Stereo breakers(ctx.rate, n);
+  {
+    uint64_t s0 = rng.next(), s1 = rng.next(), s2 = rng.next();
+    std::vector<double> swell = loopedSlowNoise(n, rate, 0.5, rng.next());
+    PinkFilter pc, pl, pr;
+    Biquad hpL = Biquad::highpass(rate, 500, 0.7), hpR = hpL;
+    Biquad lpL = Biquad::lowpass(rate, 10000, 0.7), lpR = lpL;
+    renderLooped(breakers, [&](size_t i, double& l, double& r) {
+      double w0 = hashNoise(s0, i), w1 = hashNoise(s1, i), w2 = hashNoise(s2, i);
+      double c = pc.process(w0) + 0.5 * w0;
+      double a = pl.process(w1) + 0.5 * w1;
+      double b = pr.process(w2) + 0.5 * w2;
+      double g = std::exp(0.4 * swell[i]) * lullGain(i / rate, length, 2.5, 0.5);
+      l = g * lpL.process(hpL.process(0.55 * c + 0.84 * a));
+      r = g * lpR.process(hpR.process(0.55 * c + 0.84 * b));
+    });
+  }
+
   Stereo wetIn(ctx.rate, n);
   wetIn.mix(water, 1.0);
   wetIn.mix(foam, 1.0);
+  wetIn.mix(slaps, 1.0);
   ReverbSettings shore;
   shore.rt60 = 1.0;
   shore.size = 1.6;
@@ -180,8 +219,10 @@ Stereo renderWaves(const SceneContext& ctx) {
   LayerMix mix(ctx);
   mix.add("water", water, 0.0);
   mix.add("foam", foam, 4.0);
-  mix.add("surf", surf, -5.0);
+  mix.add("slaps", slaps, 0.0);
+  mix.add("surf", surf, -14.0);
   mix.add("reverb", wet, -14.0);
+  mix.add("breakers", breakers, -24.0);
   return mix.take();
 }
 
