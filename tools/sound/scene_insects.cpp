@@ -85,7 +85,7 @@ Stereo renderInsects(const SceneContext& ctx) {
     shape.carrierHz = 4500 * cr.uniform(0.97, 1.03);
     shape.pulseRate = 58.8 * cr.uniform(0.95, 1.05);
     shape.pulses = cr.integer(5, 7);
-    shape.octave = c.far ? 0.08 : 0.3;
+    shape.octave = c.far ? 0.08 : 0.1;
     double period = loopPeriod(length, 0.7 * cr.uniform(0.95, 1.05));
     double amp = dbToGain(c.gainDb);
     Stereo& bus = c.far ? farBus : nearBus;
@@ -103,7 +103,7 @@ Stereo renderInsects(const SceneContext& ctx) {
   }
 
   // Tree crickets: soft continuous trills lower in pitch, in long bouts.
-  const Singer trillers[] = {{0.5, -26, false}, {-0.2, -28, false}, {-0.75, -32, true}};
+  const Singer trillers[] = {{0.5, -34, false}, {-0.2, -36, false}, {-0.75, -40, true}};
   for (const Singer& c : trillers) {
     Rng tr = rng.fork();
     double carrier = tr.uniform(2200, 3300);
@@ -171,7 +171,26 @@ Stereo renderInsects(const SceneContext& ctx) {
     });
   }
 
+  // Under it the low murmur of the open night, far-off wind and the world
+  // beyond the field, below 300 Hz.
+  Stereo low(ctx.rate, n);
+  {
+    uint64_t s0 = rng.next(), s1 = rng.next(), s2 = rng.next();
+    OnePole bc, bl, br;
+    bc.tune(rate, 20);
+    bl.tune(rate, 20);
+    br.tune(rate, 20);
+    Biquad hpL = Biquad::highpass(rate, 35, 0.7), hpR = hpL;
+    Biquad lpL = Biquad::lowpass(rate, 300, 0.7), lpR = lpL;
+    renderLooped(low, [&](size_t i, double& l, double& r) {
+      double c = bc.process(hashNoise(s0, i));
+      l = lpL.process(hpL.process(0.7 * c + 0.7 * bl.process(hashNoise(s1, i))));
+      r = lpR.process(hpR.process(0.7 * c + 0.7 * br.process(hashNoise(s2, i))));
+    });
+  }
+
   LayerMix mix(ctx);
+  mix.add("low air", low, 8.0);
   mix.add("near", nearBus, 0.0);
   mix.add("near reverb", nearWet, -6.0);
   mix.add("far", farBus, 3.0);
