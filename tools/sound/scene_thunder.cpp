@@ -311,9 +311,23 @@ Stereo renderThunder(const SceneContext& ctx) {
   sky.preDelay = 0.04;
   Stereo thunderWet = reverbLooped(thunder, sky);
 
+  // The wind drives the rain in sheets: rain, drops and wind swell and ease
+  // together a few times a second, by about 4 dB either way, so the storm
+  // surges rather than hissing evenly between the rolls.
+  {
+    std::vector<double> sheets = loopedSlowNoise(n, rate, 3.0, rng.next());
+    for (Stereo* layer : {&bed, &ticks, &wind}) {
+      for (size_t i = 0; i < n; ++i) {
+        double g = std::exp(0.5 * sheets[i]);
+        layer->left[i] *= g;
+        layer->right[i] *= g;
+      }
+    }
+  }
+
   LayerMix mix(ctx);
   mix.add("rain bed", bed, -12.0);
-  mix.add("ticks", ticks, -15.0);
+  mix.add("ticks", ticks, -20.0);
   mix.add("splashes", splashes, -10.0);
   mix.add("wind", wind, -20.0);
   mix.add("thunder", thunder, 9.0);
