@@ -6,13 +6,9 @@
 #include <iterator>
 #include <string>
 
-#include "app/autostart.h"
-#include "app/settings.h"
 #include "base/at_exit.h"
 #include "base/system_library.h"
 #include "base/window_frame.h"
-#include "mixer/channels.h"
-#include "mixer/mixes.h"
 #include "night/sleep_timer.h"
 #include "ui/control_table.h"
 #include "ui/display_scale.h"
@@ -39,13 +35,7 @@ enum : UINT {
     kCommandShowWindow,
     kCommandExit,
     kCommandSleepBase = 100,
-    kCommandBuiltInMixBase = 200,  // + the built-in mix's index
-    kCommandUserMixBase = 210,     // + the slot, 1..3
-    kCommandSaveMixBase = 220,     // + the slot
-    kCommandMasterBase = 230,      // + the row of kMasterChoices
-    kCommandDrift = 240,
-    kCommandAutostart,
-    kCommandStartHidden,
+    kCommandExtensionBase = 200,  // the extension's own, from here on
 };
 
 constexpr wchar_t kPauseText[] = L"暂停播放";
@@ -53,16 +43,6 @@ constexpr wchar_t kResumeText[] = L"继续播放";
 constexpr wchar_t kSleepText[] = L"定时停止";
 constexpr wchar_t kShowWindowText[] = L"显示窗口";
 constexpr wchar_t kExitText[] = L"退出";
-constexpr wchar_t kMixesText[] = L"预设";
-constexpr wchar_t kSaveMixText[] = L"保存当前为";
-constexpr wchar_t kDriftText[] = L"声音起伏";
-constexpr wchar_t kAutostartText[] = L"开机启动";
-constexpr wchar_t kStartHiddenText[] = L"启动时隐藏窗口";
-constexpr int32_t kMasterChoices[] = {100, 75, 50, 25};
-
-std::wstring userMixName(int slot) {
-    return L"我的组合 " + std::to_wstring(slot);
-}
 
 struct SleepChoice {
     const wchar_t* text;  // null: a separator
@@ -85,6 +65,7 @@ struct NightUse {
     uint32_t span = 0;
     uint32_t minutesShown = 0;
     uint32_t minuteMs = kRealMinuteMs;
+    MenuExtension extension{};
 };
 
 NightUse& night() {
@@ -244,67 +225,6 @@ void showMainWindow(const NightUse& n) {
     SetForegroundWindow(n.mainWindow);
 }
 
-UINT checkedIf(bool on) {
-    return MF_STRING | (on ? MF_CHECKED : MF_UNCHECKED);
-}
-
-// The mixes, the master level and the settings of the start.
-void appendMixItems(HMENU menu) {
-    HMENU mixes = CreatePopupMenu();
-    for (size_t i = 0; i < kBuiltInMixCount; ++i)
-        AppendMenuW(mixes, MF_STRING, kCommandBuiltInMixBase + i, builtInMix(i).name);
-    AppendMenuW(mixes, MF_SEPARATOR, 0, nullptr);
-    HMENU save = CreatePopupMenu();
-    for (int slot = 1; slot <= kUserMixSlots; ++slot) {
-        // An empty slot is there to be filled, not chosen.
-        AppendMenuW(mixes, MF_STRING | (userMix(slot) ? MF_ENABLED : MF_GRAYED),
-                    kCommandUserMixBase + slot, userMixName(slot).c_str());
-        AppendMenuW(save, MF_STRING, kCommandSaveMixBase + slot, userMixName(slot).c_str());
-    }
-    AppendMenuW(mixes, MF_SEPARATOR, 0, nullptr);
-    AppendMenuW(mixes, MF_POPUP, reinterpret_cast<UINT_PTR>(save), kSaveMixText);
-    AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(mixes), kMixesText);
-
-    HMENU master = CreatePopupMenu();
-    for (size_t i = 0; i < std::size(kMasterChoices); ++i)
-        AppendMenuW(master, checkedIf(kMasterChoices[i] == masterLevel()),
-                    kCommandMasterBase + i, (std::to_wstring(kMasterChoices[i]) + L"%").c_str());
-    AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(master),
-                masterText(masterLevel()).c_str());
-    AppendMenuW(menu, checkedIf(driftOn()), kCommandDrift, kDriftText);
-    AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-    AppendMenuW(menu, checkedIf(startsWithWindows()), kCommandAutostart, kAutostartText);
-    AppendMenuW(menu, checkedIf(loadMixSettings().startHidden), kCommandStartHidden,
-                kStartHiddenText);
-}
-
-// The commands of those items; false for any other.
-bool runMixCommand(UINT command) {
-    if (command >= kCommandBuiltInMixBase && command < kCommandBuiltInMixBase + kBuiltInMixCount) {
-        recallMix(builtInMix(command - kCommandBuiltInMixBase).volumes);
-        return true;
-    }
-    const int slot = static_cast<int>(command % 10);
-    if (slot >= 1 && slot <= kUserMixSlots && command / 10 == kCommandUserMixBase / 10) {
-        if (const auto volumes = userMix(slot)) recallMix(*volumes);
-        return true;
-    }
-    if (slot >= 1 && slot <= kUserMixSlots && command / 10 == kCommandSaveMixBase / 10) {
-        saveUserMix(slot);
-        return true;
-    }
-    if (command >= kCommandMasterBase && command < kCommandMasterBase + std::size(kMasterChoices)) {
-        setMaster(kMasterChoices[command - kCommandMasterBase]);
-        return true;
-    }
-    switch (command) {
-    case kCommandDrift: setDriftStored(!driftOn()); return true;
-    case kCommandAutostart: setStartsWithWindows(!startsWithWindows()); return true;
-    case kCommandStartHidden: saveStartHidden(!loadMixSettings().startHidden); return true;
-    default: return false;
-    }
-}
-
 HMENU buildMenu(const NightUse& n) {
     HMENU sleep = CreatePopupMenu();
     for (size_t i = 0; i < std::size(kSleepChoices); ++i) {
@@ -326,8 +246,10 @@ HMENU buildMenu(const NightUse& n) {
     AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(sleep), kSleepText);
     AppendMenuW(menu, MF_STRING, kCommandShowWindow, kShowWindowText);
     AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-    appendMixItems(menu);
-    AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    if (n.extension.append) {
+        n.extension.append(menu, kCommandExtensionBase);
+        AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    }
     AppendMenuW(menu, MF_STRING, kCommandExit, kExitText);
     return menu;
 }
@@ -343,8 +265,8 @@ void runCommand(NightUse& n, UINT command) {
     }
     if (command >= kCommandSleepBase && command - kCommandSleepBase < std::size(kSleepChoices))
         chooseSleep(n, kSleepChoices[command - kCommandSleepBase]);
-    else
-        runMixCommand(command);
+    else if (command >= kCommandExtensionBase && n.extension.run)
+        n.extension.run(command, kCommandExtensionBase);
 }
 
 // The platform's rules for such a menu: its owner comes to the foreground
@@ -439,6 +361,10 @@ int32_t onNightAppCommand(int command) {
 void openNightMenu(POINT screen) {
     NightUse& n = night();
     trackMenu(n, n.mainWindow, screen);
+}
+
+void extendNightMenu(MenuExtension extension) {
+    night().extension = extension;
 }
 
 void setSleepMinuteMs(uint32_t milliseconds) {

@@ -1,6 +1,7 @@
 // Night use: pause all and the sleep timer, from a notification-area icon,
-// its menu (also opened by a right-click on the main window), Space and the
-// keyboard's play/pause key. It holds no channel itself: it raises its
+// its menu (also opened by a right-click on the main window, and extended
+// with another module's entries), Space and the keyboard's play/pause and
+// stop keys. It holds no channel itself: it raises its
 // events on the main window's binding table, which names the mixer's
 // handlers, and asks the mixer through one of them whether it is held.
 #pragma once
@@ -25,6 +26,15 @@ void startNightUse(HWND mainWindow);
 int32_t onNightKey(int virtualKey);
 int32_t onNightAppCommand(int command);
 void openNightMenu(POINT screen);
+
+// Entries of another module in the menu, between night use's own and
+// "退出": append adds them with commands from firstCommand up, run carries
+// out one of those commands (false for a command that is not its own).
+struct MenuExtension {
+    void (*append)(HMENU menu, UINT firstCommand);
+    bool (*run)(UINT command, UINT firstCommand);
+};
+void extendNightMenu(MenuExtension extension);
 
 // The test build's short minute; the real one has 60 000 ms.
 void setSleepMinuteMs(uint32_t milliseconds);

@@ -6,6 +6,7 @@
 
 #include "app/startup.h"
 #include "mixer/channels.h"
+#include "mixer/mix_menu.h"
 #include "mixer/mixes.h"
 #include "night/night_use.h"
 #include "overlay/messages.h"
@@ -27,6 +28,7 @@ int32_t minimise(const EventArgs&) {
 // Night use starts once the window is whole, before the start sequence,
 // whose waits it can already pause.
 int32_t firstActivation(const EventArgs&) {
+    extendNightMenu(MenuExtension{appendMixItems, runMixCommand});
     startNightUse(mainWindowHandle());
     onFirstActivation();
     return 0;

@@ -2,6 +2,7 @@
 
 #include <climits>
 #include <cstdlib>
+#include <tuple>
 
 #include "app/program_state.h"
 #include "app/settings.h"
@@ -190,6 +191,42 @@ TEST_F(SettingsFile, AFailedWriteIsSilentAndLeavesTheFile) {
     programState().settingsPath = folder.file(L"missing\\config.ini");
     saveVolume(1, 70);
     EXPECT_FALSE(test::fileExists(programState().settingsPath));
+}
+
+// The mix's own sections are read strictly: a bad value is the default, a
+// slot with one bad volume is empty, and the volumes' section is untouched.
+TEST_F(SettingsFile, MixSettingsAndSlotsReadStrictlyBesideTheVolumes) {
+    const MixSettings none = loadMixSettings();
+    EXPECT_EQ((std::tuple{none.master, none.drift, none.startHidden}),
+              (std::tuple{100, false, false}));
+    EXPECT_FALSE(loadPreset(1));
+
+    writeBytes(path,
+               "[config]\r\nv1=7\r\n"
+               "[mix]\r\nmaster=50\r\ndrift=1\r\nhidden=2\r\n"
+               "[preset1]\r\nv1=0\r\nv2=10\r\nv3=20\r\nv4=30\r\nv5=40\r\nv6=100\r\n"
+               "[preset2]\r\nv1=0\r\nv2=10\r\nv3=20\r\nv4=30\r\nv5=40\r\nv6=101\r\n"
+               "[preset3]\r\nv1=5\r\nv2=5\r\nv3=5x\r\nv4=5\r\nv5=5\r\nv6=5\r\n");
+    const MixSettings read = loadMixSettings();
+    EXPECT_EQ((std::tuple{read.master, read.drift, read.startHidden}),
+              (std::tuple{50, true, false}));  // hidden=2 is no 0 or 1
+    EXPECT_EQ(loadPreset(1), (ChannelVolumes{0, 10, 20, 30, 40, 100}));
+    EXPECT_FALSE(loadPreset(2));  // 101 is beyond a volume
+    EXPECT_FALSE(loadPreset(3));  // "5x" is no volume
+    for (const char* bad : {"-5", "+5", "101", "", "abc", "1000"}) {
+        writeBytes(path, std::string("[mix]\r\nmaster=") + bad + "\r\n");
+        EXPECT_EQ(loadMixSettings().master, 100) << bad;
+    }
+
+    saveMaster(25);
+    saveDrift(false);
+    saveStartHidden(true);
+    savePreset(2, ChannelVolumes{1, 2, 3, 4, 5, 6});
+    const MixSettings saved = loadMixSettings();
+    EXPECT_EQ((std::tuple{saved.master, saved.drift, saved.startHidden}),
+              (std::tuple{25, false, true}));
+    EXPECT_EQ(loadPreset(2), (ChannelVolumes{1, 2, 3, 4, 5, 6}));
+    EXPECT_EQ(loaded(), (Volumes{100, 100, 100, 100, 100, 100}));
 }
 
 TEST(ReadSetting, SkipsLeadingControlCharactersAndRefusesEmptyNames) {
