@@ -23,6 +23,7 @@ from test_overlay import WELCOME, masks  # noqa: E402
 ROLE_PUSHBUTTON = 0x2B
 ROLE_SLIDER = 0x33
 STATE_FOCUSABLE = 0x100000
+STATE_FOCUSED = 0x4
 CHANNEL_NAMES = ["鸟语花香", "篝火星夜", "春雨细细", "冬雷阵阵", "惊涛拍岸", "夏夜虫鸣"]
 BUTTONS = [("helpLabel", "帮助"), ("minimizeLabel", "最小化"), ("closeLabel", "关闭"),
            ("brandLabel", "禾语听泉")]
@@ -70,6 +71,7 @@ class ScreenReader(harness.ProgramTest):
             ["wine", str(harness.PROBE), "valueevent", str(bars[1]), "20000"],
             env=harness.lab_env(), stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
             stderr=subprocess.DEVNULL)
+        self.addCleanup(watcher.stdout.close)
         self.addCleanup(watcher.kill)
         self.assertEqual(watcher.stdout.readline().strip(), b"ready")
         self.assertEqual(harness.probe("setvalue", bars[1], "90"), [])
@@ -128,6 +130,8 @@ class Keyboard(harness.ProgramTest):
             harness.wait_until(lambda: harness.probe("focus", window["hwnd"])
                                and harness.probe("focus", window["hwnd"])[0]["hwnd"]
                                == controls[name]["hwnd"], 10, "the focus on %s" % name)
+        self.assertTrue(accessible(controls["volumeBar1"]["hwnd"])["state"] & STATE_FOCUSED,
+                        "the focused slider reads as focused")
         harness.xdotool("key", "shift+Tab")
         harness.wait_until(lambda: harness.probe("focus", window["hwnd"])[0]["hwnd"]
                            == controls["brandLabel"]["hwnd"], 10, "Shift+Tab round back")
@@ -145,6 +149,7 @@ class Keyboard(harness.ProgramTest):
 
         # A key on the focused slider is heard as a screen reader hears it.
         watcher = watch_value(controls["volumeBar1"]["hwnd"])
+        self.addCleanup(watcher.stdout.close)
         self.addCleanup(watcher.kill)
         harness.xdotool("key", "Left")
         self.assertIn(b'"value":"90"', watcher.stdout.readline())
