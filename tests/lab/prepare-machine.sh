@@ -18,7 +18,7 @@ set -eu
 
 packages="g++-mingw-w64-i686 cmake make python3 locales wine xvfb xdotool
 x11-utils openbox imagemagick fonts-wqy-microhei pulseaudio pulseaudio-utils sox lame ffmpeg
-googletest clang cppcheck python3-pefile python3-numpy python3-scipy debootstrap $*"
+googletest librsvg2-bin clang cppcheck python3-pefile python3-numpy python3-scipy debootstrap $*"
 
 # The lab runs Wine of the architecture this machine can run (lab-arch.sh):
 # 32-bit Wine with its MPEG decoder, or, where the kernel runs no 32-bit

@@ -6,7 +6,9 @@ background JPEG, the six sliders put together from the committed strips the way
 the program draws them, the channel names, the corner glyphs, the short product
 name and thin outlines of the hot spots; below it the committed icon, every
 size enlarged pixel for pixel and at its own size, on a dark and on a light
-ground. Nothing written here is embedded in the program.
+ground. Nothing written here is embedded in the program. window_svg renders
+the window alone at a display scale, as the program draws it there, for the
+end-to-end tests to compare the program's picture with.
 
 Usage: make_preview.py ASSET_DIR PREVIEW_SVG STRIP_SHEET_PNG
 """
@@ -63,8 +65,9 @@ class Strip:
 
 
 class Canvas:
-    def __init__(self, width, height):
+    def __init__(self, width, height, strip_top=STRIP_TOP, bar_end=BAR_END):
         self.width, self.height = width, height
+        self.strip_top, self.bar_end = strip_top, bar_end
         self.pixels = [[(0, 0, 0, 0)] * width for _ in range(height)]
 
     def blit(self, strip, src_x, src_w, dst_x, dst_w):
@@ -78,33 +81,37 @@ class Canvas:
             for sy in range(len(strip.colour)):
                 if not strip.mask[sy][sx]:
                     r, g, b = strip.colour[sy][sx]
-                    self.pixels[STRIP_TOP + sy][x] = (r, g, b, 255)
+                    self.pixels[self.strip_top + sy][x] = (r, g, b, 255)
 
     def bar(self, strip, dst_x, dst_w):
         """A bar stretched to dst_w, its rounded ends kept unscaled."""
-        src_w = len(strip.colour[0])
-        self.blit(strip, 0, BAR_END, dst_x, BAR_END)
-        self.blit(strip, BAR_END, src_w - 2 * BAR_END, dst_x + BAR_END, dst_w - 2 * BAR_END)
-        self.blit(strip, src_w - BAR_END, BAR_END, dst_x + dst_w - BAR_END, BAR_END)
+        src_w, end = len(strip.colour[0]), self.bar_end
+        self.blit(strip, 0, end, dst_x, end)
+        self.blit(strip, end, src_w - 2 * end, dst_x + end, dst_w - 2 * end)
+        self.blit(strip, src_w - end, end, dst_x + dst_w - end, end)
 
 
-def compose_slider(strips, position, thumb_look, left_look, right_look):
-    """One 160 x 32 slider as RGBA rows, drawn from the strips like the program does."""
-    canvas = Canvas(SLIDER_WIDTH, SLIDER_HEIGHT)
+def compose_slider(strips, position, thumb_look, left_look, right_look, k=1):
+    """One slider as RGBA rows, drawn from the strips like the program does:
+    160 x 32 from the 1x strips, or k times that from strips drawn k times as
+    densely (every design length times k)."""
+    width = SLIDER_WIDTH * k
+    arrow, thumb_width, piece, bar_end = ARROW_WIDTH * k, THUMB_WIDTH * k, PIECE * k, BAR_END * k
+    canvas = Canvas(width, SLIDER_HEIGHT * k, STRIP_TOP * k, bar_end)
     usable = max(SLIDER_WIDTH - 2 * ARROW_WIDTH - THUMB_WIDTH, 0)
-    thumb_x = ARROW_WIDTH + (position * usable) // 100
-    track_w = SLIDER_WIDTH - 2 * ARROW_WIDTH
-    canvas.bar(strips["bar_light"], ARROW_WIDTH, track_w)
-    fill_w = thumb_x + THUMB_WIDTH // 2 - ARROW_WIDTH
-    if fill_w >= 2 * BAR_END:
-        canvas.bar(strips["bar_dark"], ARROW_WIDTH, fill_w)
+    thumb_x = (ARROW_WIDTH + (position * usable) // 100) * k
+    track_w = width - 2 * arrow
+    canvas.bar(strips["bar_light"], arrow, track_w)
+    fill_w = thumb_x + thumb_width // 2 - arrow
+    if fill_w >= 2 * bar_end:
+        canvas.bar(strips["bar_dark"], arrow, fill_w)
     arrows, thumb = strips["arrows"], strips["thumb"]
-    canvas.blit(arrows, left_look * ARROW_WIDTH, ARROW_WIDTH, 0, ARROW_WIDTH)
-    canvas.blit(arrows, (4 + right_look) * ARROW_WIDTH, ARROW_WIDTH, SLIDER_WIDTH - ARROW_WIDTH, ARROW_WIDTH)
-    base = thumb_look * 4 * PIECE
-    canvas.blit(thumb, base + 0 * PIECE, PIECE, thumb_x, PIECE)
-    canvas.blit(thumb, base + 3 * PIECE, PIECE, thumb_x + PIECE, PIECE)
-    canvas.blit(thumb, base + 2 * PIECE, PIECE, thumb_x + (THUMB_WIDTH - PIECE) // 2, PIECE)
+    canvas.blit(arrows, left_look * arrow, arrow, 0, arrow)
+    canvas.blit(arrows, (4 + right_look) * arrow, arrow, width - arrow, arrow)
+    base = thumb_look * 4 * piece
+    canvas.blit(thumb, base + 0 * piece, piece, thumb_x, piece)
+    canvas.blit(thumb, base + 3 * piece, piece, thumb_x + piece, piece)
+    canvas.blit(thumb, base + 2 * piece, piece, thumb_x + (thumb_width - piece) // 2, piece)
     return canvas.pixels
 
 
@@ -158,6 +165,21 @@ def data_uri(mime, data):
     return "data:%s;base64,%s" % (mime, base64.b64encode(data).decode("ascii"))
 
 
+def texts():
+    """The channel names, the corner glyphs and the short product name, in
+    the design's units."""
+    out = []
+    for name, top in zip(CHANNEL_NAMES, LABEL_TOPS):
+        out.append('<text x="45" y="%d" font-family="%s" font-size="12" fill="#fff" '
+                   'dominant-baseline="central">%s</text>' % (top + 16, FONT, name))
+    for glyph, left, top in GLYPHS:
+        out.append('<text x="%d" y="%d" font-family="%s" font-size="19" font-weight="bold" fill="#fff" '
+                   'text-anchor="middle" dominant-baseline="central">%s</text>' % (left + 12, top + 16, FONT, glyph))
+    out.append('<text x="13" y="20" font-family="%s" font-size="14" fill="rgb(92,124,154)" '
+               'dominant-baseline="central">禾语听泉</text>' % FONT)
+    return out
+
+
 def preview_svg(asset_dir):
     strips = {stem: Strip(asset_dir, stem) for stem in ("bar_light", "bar_dark", "arrows", "thumb")}
     with open(os.path.join(asset_dir, "background.jpg"), "rb") as f:
@@ -176,20 +198,93 @@ def preview_svg(asset_dir):
     for top, state in zip(SLIDER_TOPS, SLIDER_STATES):
         png = imagefiles.png_bytes(compose_slider(strips, *state))
         out.append('<image x="113" y="%d" width="160" height="32" xlink:href="%s"/>' % (top, data_uri("image/png", png)))
-    for name, top in zip(CHANNEL_NAMES, LABEL_TOPS):
-        out.append('<text x="45" y="%d" font-family="%s" font-size="12" fill="#fff" '
-                   'dominant-baseline="central">%s</text>' % (top + 16, FONT, name))
-    for glyph, left, top in GLYPHS:
-        out.append('<text x="%d" y="%d" font-family="%s" font-size="19" font-weight="bold" fill="#fff" '
-                   'text-anchor="middle" dominant-baseline="central">%s</text>' % (left + 12, top + 16, FONT, glyph))
-    out.append('<text x="13" y="20" font-family="%s" font-size="14" fill="rgb(92,124,154)" '
-               'dominant-baseline="central">禾语听泉</text>' % FONT)
+    out.extend(texts())
     for name, x, y, w, h in HOT_SPOTS:
         out.append('<rect x="%.1f" y="%.1f" width="%d" height="%d" fill="none" stroke="#ff40ff" '
                    'stroke-width="1" stroke-opacity="0.8"/>' % (x + 0.5, y + 0.5, w - 1, h - 1))
         out.append('<text x="%d" y="%d" font-family="%s" font-size="9" fill="#ff80ff">%s</text>'
                    % (x + 2, y + 10, FONT, name))
     out.append("</svg>")
+    return "\n".join(out) + "\n"
+
+
+# --- the window as the program draws it at a display scale -----------------
+
+WINDOW_WIDTH, WINDOW_HEIGHT = 770, 445
+SLIDER_LEFT = 113
+# The sliders as a fresh start shows them: every volume at 100, normal looks.
+START_STATE = (100, 0, 0, 0)
+
+
+def px(units, dpi):
+    """Design units to pixels as the program's MulDiv does: to the nearest,
+    halves away from zero."""
+    return (units * dpi + 48) // 96
+
+
+def area_weights(source, target):
+    """For each of target cells laid over source cells: the (source index,
+    share of it) pairs it covers, the shares in target cells' units."""
+    weights = []
+    for t in range(target):
+        start, end = t * source / target, (t + 1) * source / target
+        cells = []
+        s = int(start)
+        while s < end and s < source:
+            cells.append((s, (min(end, s + 1) - max(start, s)) * target / source))
+            s += 1
+        weights.append(cells)
+    return weights
+
+
+def resample_by_area(pixels, width, height):
+    """RGBA rows at width x height, each pixel the mean of what it covers,
+    the colour averaged over the opaque part and the mask cut at one half,
+    as the program resizes its slider strips."""
+    columns = area_weights(len(pixels[0]), width)
+    rows = area_weights(len(pixels), height)
+    # Premultiplied, so that transparent pixels lend no colour.
+    flat = [[(r * a, g * a, b * a, a) for r, g, b, a in line] for line in pixels]
+    across = [[tuple(sum(line[s][c] * w for s, w in cells) for c in range(4)) for cells in columns]
+              for line in flat]
+    out = []
+    for cells in rows:
+        line = []
+        for x in range(width):
+            r, g, b, a = (sum(across[s][x][c] * w for s, w in cells) for c in range(4))
+            line.append((round(r / a), round(g / a), round(b / a), 255) if a >= 127.5
+                        else (0, 0, 0, 0))
+        out.append(line)
+    return out
+
+
+def window_svg(asset_dir, dpi):
+    """The main window at dpi as a fresh start shows it, in pixels: the
+    background at 1x at 96 dpi, else the 2x picture at the window's size;
+    the sliders put together from the 1x strips at 96 dpi, else from the 2x
+    strips and resized by area; the names, glyphs and product name at the
+    scale. No outlines, no icon."""
+    width, height = px(WINDOW_WIDTH, dpi), px(WINDOW_HEIGHT, dpi)
+    k, suffix = (1, "") if dpi == 96 else (2, "_2x")
+    strips = {stem: Strip(asset_dir, stem + suffix)
+              for stem in ("bar_light", "bar_dark", "arrows", "thumb")}
+    with open(os.path.join(asset_dir, "background%s.jpg" % suffix), "rb") as f:
+        background = f.read()
+    slider = compose_slider(strips, *START_STATE, k=k)
+    out = ['<svg xmlns="http://www.w3.org/2000/svg" xmlns:xlink="http://www.w3.org/1999/xlink" '
+           'width="%d" height="%d" viewBox="0 0 %d %d">' % (width, height, width, height),
+           '<image x="0" y="0" width="%d" height="%d" preserveAspectRatio="none" '
+           'xlink:href="%s"/>' % (width, height, data_uri("image/jpeg", background))]
+    for top in SLIDER_TOPS:
+        left, right = px(SLIDER_LEFT, dpi), px(SLIDER_LEFT + SLIDER_WIDTH, dpi)
+        y, bottom = px(top, dpi), px(top + SLIDER_HEIGHT, dpi)
+        shown = slider if k * 96 == dpi else resample_by_area(slider, right - left, bottom - y)
+        out.append('<image x="%d" y="%d" width="%d" height="%d" xlink:href="%s"/>'
+                   % (left, y, right - left, bottom - y,
+                      data_uri("image/png", imagefiles.png_bytes(shown))))
+    out.append('<g transform="scale(%r)">' % (dpi / 96))
+    out.extend(texts())
+    out.append("</g></svg>")
     return "\n".join(out) + "\n"
 
 
