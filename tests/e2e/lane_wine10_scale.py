@@ -1,8 +1,9 @@
 """The program at 144 dpi under Debian 13's Wine 10, which reads the
 manifest's DPI awareness as Windows 10 does: the program is told 144 dpi and
 draws its 1155 x 668 client itself, where a program without awareness is
-given 96 dpi and stretched to that size like a bitmap. Run by hand, after
-test_display_scale.py, whose Wine 8 picture at 144 dpi it is compared with:
+given 96 dpi and stretched to that size like a bitmap. CTest runs it after
+lane_wine10.py and test_display_scale.py, whose Wine 8 picture at 144 dpi it
+is compared with (half a minute); by hand, after those:
 
     HEYU_BUILD_DIR=build/x86_64 HEYU_PROGRAM_DIR=build/x86_64 \\
     HEYU_TRIXIE_ROOT=build/x86_64/trixie-root python3 tests/e2e/lane_wine10_scale.py
