@@ -11,8 +11,8 @@ size, and a
 click at a scaled point of a slider meaning what it means at 96 dpi. At 96
 dpi the picture is the reference of test_main_window.py; at the others it is
 near the art preview's rendering of the window for the scale. The mask with its
-box at each scale and the right-click menu at 192 dpi are kept in
-scale-shots/ to be looked at. Last, the test build is told that it has moved
+box at each scale, and the right-click menu and a second copy's notice at 192
+dpi, are kept in scale-shots/ to be looked at. Last, the test build is told that it has moved
 to a screen of 192 dpi and back, as Wine never tells it: it lays itself out
 again as if started there, its mask included."""
 import subprocess
@@ -44,6 +44,7 @@ SHADOW_CLASS = "Halyx.Shadow"
 MASK_CLASS = "HalyxMask"
 ICON = Path(__file__).resolve().parents[2] / "assets" / "art" / "heyu.ico"
 WELCOME = "欢迎使用 墨川禾语听泉"  # the about box's caption
+NOTICE_CAPTION = "提示"  # a second copy's notice
 # The mask's, the menu's and the about box's pictures, to be looked at.
 SHOTS = harness.BUILD / "scale-shots"
 CHANNEL_FONT_HEIGHT = 12  # the channel names' character height at 96 dpi
@@ -226,6 +227,13 @@ class DisplayScale(harness.ProgramTest):
             harness.screenshot(SHOTS / ("menu_%d.png" % dpi))
             harness.xdotool("key", "Escape")
             harness.wait_until(lambda: not menus(), 10, "the menu to close")
+            # A second copy's notice, the system's message box at the scale.
+            second = self.start()
+            self.addCleanup(second.kill)
+            notice = harness.wait_message_box(NOTICE_CAPTION)
+            harness.settled_screenshot(SHOTS / ("notice_%d.png" % dpi), notice)
+            harness.press(notice, "确定")
+            self.assertEqual(second.exit_code(), 0)
         program.kill()
         harness.wait_no_window()
 
