@@ -189,12 +189,41 @@ Stereo renderInsects(const SceneContext& ctx) {
     });
   }
 
+  // Beyond the near singers, a whole field of katydids too far off to be
+  // told apart: a shimmer in the 5-8 kHz band that swells and fades several
+  // times a second as the unseen singers fall in and out of step, each
+  // stretch of the band on its own. The near singers alone leave the band
+  // steady between their sparse calls, which no real field is.
+  Stereo farKatydids(ctx.rate, n);
+  {
+    uint64_t s0 = rng.next(), s1 = rng.next(), s2 = rng.next();
+    for (double hz : {5000.0, 6000.0, 7200.0}) {
+      std::vector<double> swell = loopedSlowNoise(n, rate, 8.0, rng.next());
+      Biquad bpL = Biquad::bandpass(rate, hz, 3.0), bpR = bpL;
+      Biquad bp2L = bpL, bp2R = bpL;
+      Stereo band(ctx.rate, n);
+      renderLooped(band, [&](size_t i, double& l, double& r) {
+        double g = std::exp(swell[i]);  // about 8.7 dB either way
+        double c = hashNoise(s0, i);
+        l = g * bp2L.process(bpL.process(0.6 * c + 0.8 * hashNoise(s1, i)));
+        r = g * bp2R.process(bpR.process(0.6 * c + 0.8 * hashNoise(s2, i)));
+      });
+      for (size_t i = 0; i < n; ++i) {
+        farKatydids.left[i] += band.left[i];
+        farKatydids.right[i] += band.right[i];
+      }
+    }
+    // Steep upper skirt: from far away, nothing of it reaches above 9 kHz.
+    for (int k = 0; k < 2; ++k) filterLooped(farKatydids, Biquad::lowpass(rate, 8500, 0.7));
+  }
+
   LayerMix mix(ctx);
   mix.add("low air", low, 8.0);
   mix.add("near", nearBus, 0.0);
   mix.add("near reverb", nearWet, -6.0);
   mix.add("far", farBus, 3.0);
   mix.add("far reverb", farWet, 0.0);
+  mix.add("far katydids", farKatydids, -28.0);
   mix.add("night air", air, -14.0);
   return mix.take();
 }
