@@ -334,7 +334,12 @@ Stereo renderThunder(const SceneContext& ctx) {
   // The sky's reverb sits well under the dry rolls: louder, it would smooth
   // their grumble into a steady roar.
   mix.add("thunder rev", thunderWet, -1.0);
-  return mix.take();
+  // The whole storm is heard through rain-soaked air that swallows the
+  // highs: everything above 1.5 kHz sits 6 dB lower, so the rain's hiss
+  // and the splashes stay under the weight of the water and the rumble.
+  Stereo out = mix.take();
+  filterLooped(out, Biquad::highShelf(rate, 1500, -6.0));
+  return out;
 }
 
 }  // namespace sound
