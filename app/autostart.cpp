@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "app/settings.h"
+
 namespace {
 
 constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
@@ -32,21 +34,10 @@ private:
     HKEY key_ = nullptr;
 };
 
-std::wstring modulePath() {
-    std::vector<wchar_t> buffer(MAX_PATH);
-    for (;;) {
-        const DWORD length =
-            GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (length == 0) return {};
-        if (length < buffer.size()) return std::wstring(buffer.data(), length);
-        buffer.resize(buffer.size() * 2);
-    }
-}
-
 }  // namespace
 
 std::wstring autostartCommand() {
-    return L"\"" + modulePath() + L"\"";
+    return L"\"" + executablePath() + L"\"";
 }
 
 bool startsWithWindows() {

@@ -112,22 +112,23 @@ void writeQuietly(const std::wstring& section, const std::wstring& key, int32_t 
 
 }  // namespace
 
-std::wstring buildSettingsPath() {
+std::wstring executablePath() {
     // The module path can exceed MAX_PATH; grow the buffer until it fits.
     std::vector<wchar_t> buffer(MAX_PATH);
     for (;;) {
         const DWORD length = GetModuleFileNameW(nullptr, buffer.data(),
                                                 static_cast<DWORD>(buffer.size()));
-        if (length == 0) break;
-        if (length < buffer.size()) {
-            std::wstring path(buffer.data(), length);
-            const size_t slash = path.find_last_of(L'\\');
-            path.erase(slash == std::wstring::npos ? 0 : slash);
-            return path + L"\\config.ini";
-        }
+        if (length == 0) return {};
+        if (length < buffer.size()) return std::wstring(buffer.data(), length);
         buffer.resize(buffer.size() * 2);
     }
-    return L"\\config.ini";
+}
+
+std::wstring buildSettingsPath() {
+    std::wstring path = executablePath();
+    const size_t slash = path.find_last_of(L'\\');
+    path.erase(slash == std::wstring::npos ? 0 : slash);
+    return path + L"\\config.ini";
 }
 
 std::wstring readSetting(std::wstring_view path, std::wstring_view section,

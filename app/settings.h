@@ -14,6 +14,9 @@
 
 constexpr int32_t kDefaultVolume = 100;
 
+// The running executable's full path; empty if the system cannot tell it.
+std::wstring executablePath();
+
 // Directory of the running executable (no trailing backslash) + "\config.ini".
 std::wstring buildSettingsPath();
 
