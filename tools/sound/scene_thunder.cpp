@@ -208,14 +208,17 @@ Stereo renderThunder(const SceneContext& ctx) {
   };
 
   // Heavy rain bed: pink noise for the spray, brown noise for the weight of
-  // water on the ground; darker than spring rain.
+  // water on the ground; darker than spring rain. A downpour this heavy
+  // drums on the ground and the roofs down to 50 Hz, so the bass stays full
+  // between the rolls and a roll swells out of that roar, not out of
+  // silence.
   Stereo bed(ctx.rate, n);
   {
     uint64_t s0 = rng.next(), s1 = rng.next(), s2 = rng.next();
     PinkFilter pc, pl, pr;
     OnePole bc, bl, brn;
     bc.a = bl.a = brn.a = 0.004;
-    Biquad hpL = Biquad::highpass(rate, 150, 0.7), hpR = hpL;
+    Biquad hpL = Biquad::highpass(rate, 50, 0.7), hpR = hpL;
     Biquad lpL = Biquad::lowpass(rate, 2500, 0.6), lpR = lpL;
     Biquad lp2L = lpL, lp2R = lpL;
     Biquad shL = Biquad::highShelf(rate, 1500, -8.0), shR = shL;
@@ -251,21 +254,32 @@ Stereo renderThunder(const SceneContext& ctx) {
     filterLooped(ticks, Biquad::lowpass(rate, 6000, 0.7));
   }
 
-  // Splashes: big drops off the eaves and branches close by, each a short
-  // broadband smack that stands out of the hiss.
+  // Splashes: big drops off the eaves and branches close by landing in
+  // puddles and on soaked ground. Water takes the edge off the impact: each
+  // is a dull thud at 100 to 900 Hz that swells in over a few milliseconds,
+  // with only a faint, short tick of spray at 2.5 to 5.5 kHz on top, so the
+  // drops stand out of the hiss as weight rather than as bright clicks, and
+  // nothing of them reaches above 9 kHz.
   Stereo splashes(ctx.rate, n);
   {
     Rng pr = rng.fork();
-    for (double t = pr.exponential(1.0 / 1.5); t < length; t += pr.exponential(1.0 / 1.5)) {
-      BurstShape shape;
-      shape.attack = 0.0002;
-      shape.decay = pr.uniform(0.008, 0.04);
-      shape.centreHz = std::exp(pr.uniform(std::log(1200.0), std::log(5000.0)));
-      shape.q = pr.uniform(0.5, 0.9);
-      shape.click = pr.uniform(0.5, 2.0);
+    for (double t = pr.exponential(1.0 / 3.0); t < length; t += pr.exponential(1.0 / 3.0)) {
+      BurstShape thud;
+      thud.attack = pr.uniform(0.002, 0.005);
+      thud.decay = pr.uniform(0.03, 0.09);
+      thud.centreHz = std::exp(pr.uniform(std::log(100.0), std::log(900.0)));
+      thud.q = pr.uniform(0.6, 1.2);
       double level = pr.heavyTail(2.0, 8.0) * lullGain(t, length, 3.0, 0.3);
-      addBurst(splashes, pr, t, shape, level, pr.uniform(-0.8, 0.8));
+      double pan = pr.uniform(-0.8, 0.8);
+      addBurst(splashes, pr, t, thud, level, pan);
+      BurstShape spray;
+      spray.attack = 0.001;
+      spray.decay = pr.uniform(0.01, 0.04);
+      spray.centreHz = std::exp(pr.uniform(std::log(2500.0), std::log(5500.0)));
+      spray.q = 0.8;
+      addBurst(splashes, pr, t + thud.attack, spray, 0.5 * level, pan);
     }
+    filterLooped(splashes, Biquad::lowpass(rate, 9000, 0.7));
   }
 
   // Wind: band-passed noise whose centre wanders between 300 and 800 Hz.
@@ -312,24 +326,44 @@ Stereo renderThunder(const SceneContext& ctx) {
   Stereo thunderWet = reverbLooped(thunder, sky);
 
   // The wind drives the rain in sheets: rain, drops and wind swell and ease
-  // together a few times a second, by about 4 dB either way, so the storm
-  // surges rather than hissing evenly between the rolls.
+  // together once or twice a second, by about 4 dB either way, so the storm
+  // surges rather than hissing evenly between the rolls. The near drop
+  // ticks follow the sheets most, by about 8 dB, as each gust throws a
+  // burst of them at the surfaces close by. Like the gusts, the sheets
+  // settle near the seam, so the loop ends and begins in the same even
+  // rain.
   {
-    std::vector<double> sheets = loopedSlowNoise(n, rate, 3.0, rng.next());
+    std::vector<double> sheets = loopedSlowNoise(n, rate, 2.0, rng.next());
     for (Stereo* layer : {&bed, &ticks, &wind}) {
+      double depth = layer == &ticks ? 0.9 : 0.5;
       for (size_t i = 0; i < n; ++i) {
-        double g = std::exp(0.5 * sheets[i]);
+        double g = std::exp(depth * lullGain(i / rate, length, 4.0, 0.2) * sheets[i]);
         layer->left[i] *= g;
         layer->right[i] *= g;
       }
     }
   }
 
+  // Far spray: the rain on the whole landscape around, too many and too far
+  // drops to be told apart, is a steady, faint hiss at 4 to 10 kHz under
+  // the near rain.
+  Stereo spray(ctx.rate, n);
+  {
+    uint64_t s0 = rng.next(), s1 = rng.next();
+    Biquad hpL = Biquad::highpass(rate, 4000, 0.7), hpR = hpL;
+    Biquad lpL = Biquad::lowpass(rate, 10000, 0.7), lpR = lpL;
+    renderLooped(spray, [&](size_t i, double& l, double& r) {
+      l = lpL.process(hpL.process(hashNoise(s0, i)));
+      r = lpR.process(hpR.process(hashNoise(s1, i)));
+    });
+  }
+
   LayerMix mix(ctx);
-  mix.add("rain bed", bed, -12.0);
+  mix.add("rain bed", bed, -6.0);
   mix.add("ticks", ticks, -20.0);
   mix.add("splashes", splashes, -10.0);
   mix.add("wind", wind, -20.0);
+  mix.add("far spray", spray, -46.0);
   mix.add("thunder", thunder, 9.0);
   // The sky's reverb sits well under the dry rolls: louder, it would smooth
   // their grumble into a steady roar.
