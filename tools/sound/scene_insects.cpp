@@ -72,8 +72,11 @@ Stereo renderInsects(const SceneContext& ctx) {
 
   Stereo nearBus(ctx.rate, n), farBus(ctx.rate, n);
 
-  // Field crickets: seven-pulse chirps every 0.7 s, each singer a little
-  // different in pitch, pulse rate and period.
+  // Field crickets: chirps of four to six pulses every 0.7 s on a carrier
+  // near 4.3 kHz, each singer a little different in pitch, pulse rate and
+  // period. Every chirp opens with a faint tick that rings around the
+  // carrier, the first strike of the file on the scraper, so a chirp's
+  // onset spreads over 3.5 to 5.5 kHz while its pulses stay a clean tone.
   struct Singer { double pan, gainDb; bool far; };
   const Singer crickets[] = {
       {-0.45, 0, false}, {0.3, -2, false}, {0.7, -4, false}, {-0.8, -6, false},
@@ -82,10 +85,10 @@ Stereo renderInsects(const SceneContext& ctx) {
   for (const Singer& c : crickets) {
     Rng cr = rng.fork();
     ChirpShape shape;
-    shape.carrierHz = 4500 * cr.uniform(0.97, 1.03);
-    shape.pulseRate = 58.8 * cr.uniform(0.95, 1.05);
-    shape.pulses = cr.integer(5, 7);
-    shape.octave = c.far ? 0.08 : 0.1;
+    shape.carrierHz = 4300 * cr.uniform(0.97, 1.03);
+    shape.pulseRate = 50.0 * cr.uniform(0.95, 1.05);
+    shape.pulses = cr.integer(4, 6);
+    shape.octave = c.far ? 0.08 : 0.07;
     double period = loopPeriod(length, 0.7 * cr.uniform(0.95, 1.05));
     double amp = dbToGain(c.gainDb);
     Stereo& bus = c.far ? farBus : nearBus;
@@ -98,12 +101,21 @@ Stereo renderInsects(const SceneContext& ctx) {
       // Now and then a singer stops for a few seconds.
       if (cr.chance(0.015)) pauseUntil = t + cr.uniform(2, 6);
       double swell = dbToGain(1.5 * effort.at(static_cast<size_t>(t * rate)));
-      addChirp(bus, t + cr.uniform(-0.006, 0.006), shape, amp * swell * cr.uniform(0.85, 1.0), c.pan);
+      double at = t + cr.uniform(-0.006, 0.006);
+      double level = amp * swell * cr.uniform(0.85, 1.0);
+      addChirp(bus, at, shape, level, c.pan);
+      BurstShape onset;
+      onset.attack = 0.0005;
+      onset.decay = 0.01;
+      onset.centreHz = shape.carrierHz;
+      onset.q = 1.0;
+      addBurst(bus, cr, at, onset, level * dbToGain(-12.0), c.pan);
     }
   }
 
-  // Tree crickets: soft continuous trills lower in pitch, in long bouts.
-  const Singer trillers[] = {{0.5, -34, false}, {-0.2, -36, false}, {-0.75, -40, true}};
+  // Tree crickets: soft continuous trills lower in pitch, in long bouts,
+  // faint under the field crickets: a steady trill any louder buzzes.
+  const Singer trillers[] = {{0.5, -46, false}, {-0.2, -48, false}, {-0.75, -52, true}};
   for (const Singer& c : trillers) {
     Rng tr = rng.fork();
     double carrier = tr.uniform(2200, 3300);
@@ -132,7 +144,7 @@ Stereo renderInsects(const SceneContext& ctx) {
         const Singer& s = group[m];
         Stereo& bus = s.far ? farBus : nearBus;
         double toothRate = kr.uniform(350, 700);
-        double centre = kr.uniform(4500, 6500);
+        double centre = kr.uniform(3500, 5000);
         double offset = g * period * 0.5 + m * 0.12;
         for (double t = offset + kr.uniform(0, 0.1); t < length; t += period) {
           if (seamDistance(t, length) < kNearPause + 0.5) continue;
@@ -157,13 +169,14 @@ Stereo renderInsects(const SceneContext& ctx) {
   Stereo farWet = reverbLooped(farBus, night);
 
   // Night air: distant wind and leaves, a wide low rustle that always
-  // sounds; a real night is never digital silence between calls.
+  // sounds; a real night is never digital silence between calls. Above
+  // 1.5 kHz the air is left to the insects.
   Stereo air(ctx.rate, n);
   {
     uint64_t s0 = rng.next(), s1 = rng.next(), s2 = rng.next();
     PinkFilter pc, pl, pr;
     Biquad hpL = Biquad::highpass(rate, 30, 0.7), hpR = hpL;
-    Biquad lpL = Biquad::lowpass(rate, 2500, 0.7), lpR = lpL;
+    Biquad lpL = Biquad::lowpass(rate, 1500, 0.7), lpR = lpL;
     renderLooped(air, [&](size_t i, double& l, double& r) {
       double c = pc.process(hashNoise(s0, i));
       l = lpL.process(hpL.process(0.55 * c + 0.84 * pl.process(hashNoise(s1, i))));
@@ -172,7 +185,10 @@ Stereo renderInsects(const SceneContext& ctx) {
   }
 
   // Under it the low murmur of the open night, far-off wind and the world
-  // beyond the field, below 300 Hz.
+  // beyond the field, below 300 Hz. Distance swallows all but the lowest
+  // part of far-off traffic, so the murmur gathers around 100 Hz; it swells
+  // and eases by a couple of decibels about once a second as the breeze
+  // carries it.
   Stereo low(ctx.rate, n);
   {
     uint64_t s0 = rng.next(), s1 = rng.next(), s2 = rng.next();
@@ -187,23 +203,33 @@ Stereo renderInsects(const SceneContext& ctx) {
       l = lpL.process(hpL.process(0.7 * c + 0.7 * bl.process(hashNoise(s1, i))));
       r = lpR.process(hpR.process(0.7 * c + 0.7 * br.process(hashNoise(s2, i))));
     });
+    filterLooped(low, Biquad::peaking(rate, 100, 1.0, 10.0));
+    std::vector<double> breeze = loopedSlowNoise(n, rate, 1.0, rng.next());
+    for (size_t i = 0; i < n; ++i) {
+      double g = std::exp(0.2 * breeze[i]);
+      low.left[i] *= g;
+      low.right[i] *= g;
+    }
   }
 
   // Beyond the near singers, a whole field of katydids too far off to be
   // told apart: a shimmer in the 5-8 kHz band that swells and fades several
   // times a second as the unseen singers fall in and out of step, each
   // stretch of the band on its own. The near singers alone leave the band
-  // steady between their sparse calls, which no real field is.
+  // steady between their sparse calls, which no real field is. A chorus
+  // in step is either calling or pausing, so the shimmer leans towards one
+  // of two levels, about 10 dB above or below its middle (never more than
+  // 13), rather than flaring now and then out of a steady floor.
   Stereo farKatydids(ctx.rate, n);
   {
     uint64_t s0 = rng.next(), s1 = rng.next(), s2 = rng.next();
-    for (double hz : {5000.0, 6000.0, 7200.0}) {
-      std::vector<double> swell = loopedSlowNoise(n, rate, 8.0, rng.next());
+    for (double hz : {5000.0, 6800.0}) {
+      std::vector<double> swell = loopedSlowNoise(n, rate, 6.0, rng.next());
       Biquad bpL = Biquad::bandpass(rate, hz, 3.0), bpR = bpL;
       Biquad bp2L = bpL, bp2R = bpL;
       Stereo band(ctx.rate, n);
       renderLooped(band, [&](size_t i, double& l, double& r) {
-        double g = std::exp(swell[i]);  // about 8.7 dB either way
+        double g = std::exp(1.5 * std::tanh(swell[i]));
         double c = hashNoise(s0, i);
         l = g * bp2L.process(bpL.process(0.6 * c + 0.8 * hashNoise(s1, i)));
         r = g * bp2R.process(bpR.process(0.6 * c + 0.8 * hashNoise(s2, i)));
@@ -218,13 +244,13 @@ Stereo renderInsects(const SceneContext& ctx) {
   }
 
   LayerMix mix(ctx);
-  mix.add("low air", low, 8.0);
+  mix.add("low air", low, 5.0);
   mix.add("near", nearBus, 0.0);
-  mix.add("near reverb", nearWet, -6.0);
-  mix.add("far", farBus, 3.0);
+  mix.add("near reverb", nearWet, 3.0);
+  mix.add("far", farBus, -3.0);
   mix.add("far reverb", farWet, 0.0);
-  mix.add("far katydids", farKatydids, -28.0);
-  mix.add("night air", air, -14.0);
+  mix.add("far katydids", farKatydids, -31.0);
+  mix.add("night air", air, -13.25);
   return mix.take();
 }
 
